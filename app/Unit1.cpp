@@ -1,0 +1,404 @@
+#include "app/Unit1.h"
+
+#include "app/Frames.h"
+#include "port/PortOperations.h"
+#include "ui/Cp1251.h"
+#include "ui/Dialogs.h"
+#include "ui/MaskEdit.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+// The memo keeps the newest 201 lines: one old line goes before each new one past 200.
+constexpr int MemoLines = 201;
+
+// Text for the log's display: the request's own CR ends the line, other line
+// breaks inside a frame would split it.
+QString DisplayText(QByteArray text)
+{
+    while (text.endsWith('\r'))
+        text.chop(1);
+    text.replace('\r', ' ').replace('\n', ' ');
+    return ui::FromCp1251(text);
+}
+
+} // namespace
+
+QByteArray TimePrefix(const QTime& time)
+{
+    return QByteArray::number(time.hour()) + ':' + QByteArray::number(time.minute()) + ':' +
+           QByteArray::number(time.second()) + ':' + QByteArray::number(time.msec()) + ':';
+}
+
+TForm1::TForm1(TPortOperations* port, QWidget* parent) : QMainWindow(parent), FPort(port)
+{
+    BuildControls();
+    if (FPort)
+        FPort->OnRxChar = [this](QObject* sender, int count) { BComPort1RxChar(sender, count); };
+    FormCreate();
+}
+
+TForm1::~TForm1()
+{
+    if (FPort)
+        FPort->OnRxChar = nullptr;
+}
+
+void TForm1::SetPanelFactory(TPanelFactory factory) { FPanelFactory = std::move(factory); }
+
+void TForm1::BuildControls()
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QString::fromLatin1(ui::AppTitle));
+
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    setCentralWidget(central);
+
+    Panel1 = new QFrame(central);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setFixedHeight(55);
+    column->addWidget(Panel1);
+
+    Panel2 = new QFrame(central);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setFixedHeight(105);
+    auto* logLayout = new QVBoxLayout(Panel2);
+    logLayout->setContentsMargins(0, 0, 0, 0);
+    Memo1 = new QPlainTextEdit(Panel2);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    Memo1->setMaximumBlockCount(MemoLines);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    logLayout->addWidget(Memo1);
+    column->addWidget(Panel2);
+
+    Panel4 = new QFrame(central);
+    Panel4->setObjectName(QStringLiteral("Panel4"));
+    Panel4->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel4->setFixedHeight(25);
+    auto* statusLayout = new QHBoxLayout(Panel4);
+    statusLayout->setContentsMargins(1, 1, 1, 1);
+    Edit1 = new QLineEdit(Panel4);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    statusLayout->addWidget(Edit1);
+    column->addWidget(Panel4);
+
+    MdiArea = new QMdiArea(central);
+    MdiArea->setObjectName(QStringLiteral("MdiArea"));
+    column->addWidget(MdiArea, 1);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    StatusBar1->setFixedHeight(19);
+    static constexpr int widths[7] = {80, 100, 80, 100, 80, 100, 50};
+    const QString captions[7] = {QStringLiteral("Запросы"), {}, QStringLiteral("Ответы"), {},
+                                 QStringLiteral("Ошибки"),  {}, {}};
+    for (int i = 0; i < 7; ++i) {
+        auto* label = new QLabel(captions[i], StatusBar1);
+        label->setFixedWidth(widths[i]);
+        label->setAlignment(i == 6 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        StatusBar1->addWidget(label);
+        FStatusPanels[i] = label;
+    }
+    setStatusBar(StatusBar1);
+
+    auto labelled = [this](QLabel*& label, const QString& caption, QWidget* control, int x, int width) {
+        label = new QLabel(caption, Panel1);
+        label->setGeometry(x, 4, width + 40, 16);
+        control->setParent(Panel1);
+        control->setGeometry(x, 22, width, 24);
+    };
+
+    ComboBox1 = new QComboBox;
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    labelled(Label1, QStringLiteral("Порт"), ComboBox1, 8, 90);
+
+    ComboBox2 = new QComboBox;
+    ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
+    ComboBox2->addItems({QStringLiteral("2400"), QStringLiteral("4800"), QStringLiteral("9600"), QStringLiteral("19200")});
+    ComboBox2->setCurrentIndex(1);
+    labelled(Label2, QStringLiteral("Скорость"), ComboBox2, 106, 81);
+
+    ComboBox3 = new QComboBox;
+    ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
+    ComboBox3->addItems({QStringLiteral("Ольвин 3М"), QStringLiteral("Сельта"), QStringLiteral("Ольвин 4э"),
+                         QStringLiteral("ТОРВИС")});
+    ComboBox3->setCurrentIndex(-1);
+    labelled(Label3, QStringLiteral("Устройство"), ComboBox3, 195, 121);
+
+    MaskEdit1 = new ui::TMaskEdit;
+    MaskEdit1->setObjectName(QStringLiteral("MaskEdit1"));
+    MaskEdit1->SetEditMask(QStringLiteral("999;0;*"));
+    labelled(Label4, QStringLiteral("Номер"), MaskEdit1, 324, 40);
+
+    Button1 = new QPushButton(QStringLiteral("Старт"));
+    Button1->setObjectName(QStringLiteral("Button1"));
+    labelled(Label6, QStringLiteral("Опрос"), Button1, 372, 75);
+
+    Button3 = new QPushButton(QStringLiteral("Начать запись"));
+    Button3->setObjectName(QStringLiteral("Button3"));
+    labelled(Label5, QStringLiteral("Протокол обмена"), Button3, 455, 130);
+
+    CheckBox1 = new QCheckBox(QStringLiteral("Добавить время"), Panel1);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    CheckBox1->setGeometry(595, 24, 140, 20);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(300);
+    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
+    connect(ComboBox3, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox3Change);
+}
+
+void TForm1::FormCreate()
+{
+    FRequestCount = FResponseCount = FErrorCount = 0;
+    Memo1->clear();
+    FRecording = false;
+    PollActive = false;
+    DeviceNumber.clear();
+    FDeviceKind = -1;
+    UpdateCounters();
+}
+
+QString TForm1::StatusPanelText(int index) const { return FStatusPanels.at(index)->text(); }
+
+void TForm1::SetStatusLine(const QString& text) { Edit1->setText(text); }
+
+QString TForm1::StatusLine() const { return Edit1->text(); }
+
+bool TForm1::PortSelected() const { return ComboBox1->currentIndex() >= 0; }
+
+void TForm1::ComboBox3Change()
+{
+    PollActive = false;
+    Button1->setText(QStringLiteral("Старт"));
+    if (FChild) {
+        // The old panel gets no StopPoll; deleteLater keeps a handler of it that
+        // is still on the stack safe.
+        FChild->hide();
+        FChild->deleteLater();
+        FChild = nullptr;
+        FPanel = nullptr;
+    }
+    const int kind = ComboBox3->currentIndex();
+    if (kind >= 0) {
+        std::unique_ptr<TDevicePanel> panel = FPanelFactory ? FPanelFactory(kind, *this) : nullptr;
+        QWidget* content = panel.get();
+        if (!content) {
+            // A model without a panel yet: an empty child, and the engine stays idle.
+            content = new QWidget;
+            content->setWindowTitle(ComboBox3->itemText(kind));
+        }
+        FPanel = panel.release();
+        FChild = MdiArea->addSubWindow(content);
+        FChild->setAttribute(Qt::WA_DeleteOnClose);
+        FChild->showMaximized();
+    }
+    FDeviceKind = kind;
+}
+
+void TForm1::Button1Click()
+{
+    if (!PollActive) {
+        DeviceNumber.clear();
+        if (ComboBox1->currentIndex() < 0) {
+            ui::ShowError(QStringLiteral("Не выбран порт"));
+            return;
+        }
+        if (ComboBox3->currentIndex() < 0) {
+            ui::ShowError(QStringLiteral("Не выбрано устройство"));
+            return;
+        }
+        const QString number = MaskEdit1->Text();
+        if (number.size() != 3) {
+            ui::ShowError(QStringLiteral("Введие номер устройства"));
+            return;
+        }
+        DeviceNumber = ui::ToCp1251(number);
+        PollActive = true;
+        Button1->setText(QStringLiteral("Стоп"));
+        FRequestCount = FResponseCount = FErrorCount = 0;
+        Memo1->clear();
+        Edit1->setText(QStringLiteral("Опрос текущего состояния включен"));
+        if (FPanel && FDeviceKind >= 0 && FDeviceKind <= 3)
+            FPanel->StartPoll();
+        return;
+    }
+    PollActive = false;
+    Button1->setText(QStringLiteral("Старт"));
+    Edit1->setText(QStringLiteral("Опрос остановлен"));
+    if (FPanel && FDeviceKind >= 0 && FDeviceKind <= 2)
+        FPanel->StopPoll();
+}
+
+void TForm1::SendRequest(const QByteArray& request)
+{
+    if (!PollActive || !FPort || !FPort->Connected())
+        return;
+    FFrameStarted = false;
+    FEchoPending = true;
+    LogLine(request);
+    FLastRequest = request;
+    FPort->SetRTS(false);
+    // An armed timer keeps running: a timer left over from before "Стоп" is
+    // not restarted by the next start.
+    if (!Timer1->isActive())
+        Timer1->start();
+    FPort->WriteStr(request);
+    ++FRequestCount;
+    UpdateCounters();
+}
+
+bool TForm1::FindFrameStart()
+{
+    const qsizetype start = FRxBuffer.indexOf('~');
+    if (start < 0) {
+        FRxBuffer.clear();
+        return false;
+    }
+    FRxBuffer.remove(0, start);
+    return true;
+}
+
+bool TForm1::TakeFrame(QByteArray& frame)
+{
+    const qsizetype end = FRxBuffer.indexOf('\r');
+    if (end < 0)
+        return false;
+    frame = FRxBuffer.left(end);
+    FRxBuffer.remove(0, end + 1);
+    return true;
+}
+
+void TForm1::UpdateCounters()
+{
+    FStatusPanels[1]->setText(QString::number(FRequestCount));
+    FStatusPanels[3]->setText(QString::number(FResponseCount));
+    FStatusPanels[5]->setText(QString::number(FErrorCount));
+}
+
+void TForm1::BComPort1RxChar(QObject* Sender, int Count)
+{
+    Q_UNUSED(Sender);
+    QByteArray chunk;
+    FPort->ReadStr(chunk, Count);
+    if (chunk.contains('#'))
+        FEchoPending = false;
+    if (!FEchoPending && chunk.contains('\r'))
+        FPort->SetRTS(true);
+    FRxBuffer.append(chunk);
+    if (FRxBuffer.size() > RxBufferLimit) {
+        // Keep the newest text; the frame begun, if any, is lost with the rest.
+        FRxBuffer.remove(0, FRxBuffer.size() - RxBufferLimit);
+        FFrameStarted = false;
+    }
+    if (!FFrameStarted) {
+        if (!FindFrameStart())
+            return;
+        FFrameStarted = true;
+    }
+    QByteArray frame;
+    if (!TakeFrame(frame))
+        return;
+    Timer1->stop();
+    ++FResponseCount;
+    UpdateCounters();
+    FRetryCount = 0;
+    LogLine(frame);
+    if (FPanel && FDeviceKind >= 0 && FDeviceKind <= 3)
+        FPanel->HandleResponse(frame);
+    FFrameStarted = false;
+}
+
+void TForm1::BComPort1TxEmpty(QObject* Sender) { Q_UNUSED(Sender); }
+
+void TForm1::Timer1Timer()
+{
+    Timer1->stop();
+    ++FErrorCount;
+    ++FRetryCount;
+    if (FRetryCount < 5) {
+        SendRequest(FLastRequest);
+        return;
+    }
+    FRetryCount = 0;
+    if (FPanel && FDeviceKind >= 0 && FDeviceKind <= 2)
+        FPanel->LinkLost();
+}
+
+void TForm1::LogLine(const QByteArray& text)
+{
+    QByteArray line = text;
+    if (CheckBox1->isChecked())
+        line.prepend(TimePrefix(ui::Now().time()));
+    Memo1->appendPlainText(DisplayText(line));
+    if (!FRecording)
+        return;
+    line.append("\r\n");
+    // Opened and closed for every line, so others may read the file meanwhile.
+    QFile file(FRecordFileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(line) != line.size() || !file.flush()) {
+        StopRecordingAfterError(file.errorString());
+        return;
+    }
+}
+
+void TForm1::StopRecordingAfterError(const QString& reason)
+{
+    FRecording = false;
+    Button3->setText(QStringLiteral("Начать запись"));
+    const QString message = QStringLiteral("Ошибка записи в файл протокола %1\n%2").arg(FRecordFileName, reason);
+    // Shown after the current handler: the engine may be inside a delivery of the port.
+    QMetaObject::invokeMethod(this, [message] { ui::ShowError(message); }, Qt::QueuedConnection);
+}
+
+void TForm1::Button3Click()
+{
+    if (FRecording) {
+        Button3->setText(QStringLiteral("Начать запись"));
+        FRecording = false;
+        return;
+    }
+    const std::optional<QString> name = ui::ExecuteSaveDialog(QStringLiteral("*.txt|*.txt"), QStringLiteral("txt"));
+    if (!name)
+        return;
+    FRecordFileName = *name;
+    Button3->setText(QStringLiteral("Остановить запись"));
+    FRecording = true;
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    QMainWindow::closeEvent(event);
+}
+
+void TForm1::FormClose() { ClosePort(); }
+
+void TForm1::ClosePort() {}

@@ -1,0 +1,134 @@
+#pragma once
+
+#include "app/DevicePanel.h"
+
+#include <QByteArray>
+#include <QMainWindow>
+#include <QMdiSubWindow>
+#include <QPointer>
+
+#include <array>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMdiArea;
+class QPlainTextEdit;
+class QPushButton;
+class QStatusBar;
+class QTimer;
+class TBComPort;
+class TPortOperations;
+
+namespace ui {
+class TMaskEdit;
+}
+
+// The main window: connection controls, exchange log, status line, counters,
+// the polling engine and the current device panel.
+class TForm1 : public QMainWindow, public TPanelHost {
+    Q_OBJECT
+public:
+    // port replaces BComPort1 as the engine's line (tests drive a scripted fake).
+    explicit TForm1(TPortOperations* port = nullptr, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Device panels come from outside, so this library knows no model.
+    void SetPanelFactory(TPanelFactory factory);
+
+    // Controls, named as the technician's manual names them.
+    QFrame* Panel1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QComboBox* ComboBox2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QComboBox* ComboBox3 = nullptr;
+    QLabel* Label4 = nullptr;
+    ui::TMaskEdit* MaskEdit1 = nullptr;
+    QLabel* Label6 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QLabel* Label5 = nullptr;
+    QPushButton* Button3 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QFrame* Panel2 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QFrame* Panel4 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QMdiArea* MdiArea = nullptr;
+    QTimer* Timer1 = nullptr;
+    TBComPort* BComPort1 = nullptr;
+
+    // Text of a status bar panel (0..6).
+    QString StatusPanelText(int index) const;
+    // The current device panel, if its model has one.
+    TDevicePanel* CurrentPanel() const { return FPanel; }
+    QMdiSubWindow* CurrentChild() const { return FChild; }
+
+    // Handlers.
+    void FormCreate();
+    void FormClose();
+    void ComboBox1Click();
+    bool OpenPort();
+    void ComboBox2Click();
+    void ComboBox3Change();
+    void Button1Click();
+    void Button3Click();
+    void Timer1Timer();
+    void BComPort1RxChar(QObject* Sender, int Count);
+    void BComPort1TxEmpty(QObject* Sender);
+    // The adapter behind the open port vanished.
+    void BComPort1DeviceLost(QObject* Sender);
+
+    // Engine.
+    void SendRequest(const QByteArray& request) override;
+    bool FindFrameStart();
+    bool TakeFrame(QByteArray& frame);
+    void UpdateCounters();
+
+    // Exchange log.
+    void LogLine(const QByteArray& text) override;
+
+    void SetStatusLine(const QString& text) override;
+    QString StatusLine() const override;
+    bool PortSelected() const override;
+
+    // Engine state.
+    QByteArray FRxBuffer;
+    QByteArray FLastRequest;
+    int FRetryCount = 0;
+    int FRequestCount = 0;
+    int FResponseCount = 0;
+    int FErrorCount = 0;
+    int FDeviceKind = -1;
+    bool FFrameStarted = false;
+    bool FEchoPending = false;
+
+    // Recording.
+    bool FRecording = false;
+    QString FRecordFileName;
+
+    // Noise without a CR must not grow the receive buffer without end.
+    static constexpr int RxBufferLimit = 4096;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    void ClosePort();
+    void StopRecordingAfterError(const QString& message);
+
+    TPortOperations* FPort = nullptr;
+    TPanelFactory FPanelFactory;
+    QPointer<TDevicePanel> FPanel;
+    QPointer<QMdiSubWindow> FChild;
+    std::array<QLabel*, 7> FStatusPanels{};
+};
+
+// "H:M:S:ms:" of a local time, each part without leading zeros.
+QByteArray TimePrefix(const QTime& time);

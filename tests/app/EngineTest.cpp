@@ -1,0 +1,227 @@
+#include "FakePort.h"
+#include "app/Frames.h"
+#include "app/Unit1.h"
+#include "ui/MaskEdit.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+// A panel that answers every response and every lost link with SendNext, as
+// the models do, and remembers what the engine handed it.
+class RecordingPanel final : public TDevicePanel {
+public:
+    using TDevicePanel::TDevicePanel;
+    void StartPoll() override
+    {
+        FPendingRequest.clear();
+        FPollRequest = MakeFrame("#1" + DeviceNumber + "T");
+        SendNext();
+    }
+    void StopPoll() override { ++Stops; }
+    void HandleResponse(const QByteArray& frame) override
+    {
+        Frames.append(frame);
+        SendNext();
+    }
+    void LinkLost() override
+    {
+        ++Losses;
+        SendNext();
+    }
+    QByteArrayList Frames;
+    int Losses = 0;
+    int Stops = 0;
+};
+
+const QByteArray Poll = MakeFrame("#1001T");
+const QByteArray Answer = "~001T000100020003000400050006" + ChecksumHex("~001T000100020003000400050006");
+
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        form.SetPanelFactory([](int, TPanelHost& host) { return std::make_unique<RecordingPanel>(host); });
+        form.ComboBox1->addItem(QStringLiteral("ttyFAKE0"));
+        form.ComboBox1->setCurrentIndex(0);
+        form.ComboBox3->setCurrentIndex(2);
+        form.MaskEdit1->SetText(QStringLiteral("001"));
+    }
+    RecordingPanel& Panel() { return *static_cast<RecordingPanel*>(form.CurrentPanel()); }
+    void Start() { form.Button1->click(); }
+
+    FakePort port;
+    TForm1 form{&port};
+};
+
+TEST_F(EngineTest, StartSendsStatusRequestWithRtsOffAndArmsTimer)
+{
+    Start();
+    ASSERT_EQ(port.Written, QByteArrayList{Poll});
+    EXPECT_EQ(port.Rts, QList<bool>{false});
+    EXPECT_TRUE(form.Timer1->isActive());
+    EXPECT_EQ(form.Timer1->interval(), 300);
+    EXPECT_EQ(form.StatusPanelText(1), "1");
+    EXPECT_EQ(form.StatusPanelText(3), "0");
+    EXPECT_EQ(form.StatusPanelText(5), "0");
+}
+
+TEST_F(EngineTest, EchoAndResponseInOneChunkAreHandledInOneEvent)
+{
+    Start();
+    port.Receive(Poll + Answer + '\r');
+    EXPECT_EQ(port.Rts, (QList<bool>{false, true, false}));
+    ASSERT_EQ(Panel().Frames, QByteArrayList{Answer});
+    EXPECT_EQ(form.FResponseCount, 1);
+    EXPECT_EQ(port.Written.size(), 2); // the panel's next request went out from inside the event
+    EXPECT_TRUE(form.FRxBuffer.isEmpty());
+}
+
+TEST_F(EngineTest, ResponseInThreeChunksIsTakenOnTheChunkWithCr)
+{
+    Start();
+    port.Receive(Poll); // the echo: RTS on again, nothing kept
+    EXPECT_EQ(port.Rts.last(), true);
+    port.Receive(Answer.left(5));
+    port.Receive(Answer.mid(5, 10));
+    EXPECT_TRUE(Panel().Frames.isEmpty());
+    EXPECT_TRUE(form.Timer1->isActive());
+    port.Receive(Answer.mid(15) + '\r');
+    EXPECT_EQ(Panel().Frames, QByteArrayList{Answer});
+}
+
+TEST_F(EngineTest, SecondFrameOfAChunkWaitsForTheNextEvent)
+{
+    Start();
+    port.Receive(Poll + Answer + "\r~002X\r");
+    EXPECT_EQ(Panel().Frames.size(), 1);
+    port.Receive("#");
+    EXPECT_EQ(Panel().Frames, (QByteArrayList{Answer, "~002X"}));
+}
+
+TEST_F(EngineTest, TextWithoutTildeIsDroppedAndLogged)
+{
+    Start();
+    port.Receive("noise\r");
+    EXPECT_TRUE(form.FRxBuffer.isEmpty());
+    EXPECT_TRUE(Panel().Frames.isEmpty());
+}
+
+TEST_F(EngineTest, FiveTimeoutsGiveFourResendsAndOneLinkLost)
+{
+    Start();
+    for (int i = 0; i < 4; ++i)
+        form.Timer1Timer();
+    EXPECT_EQ(Panel().Losses, 0);
+    form.Timer1Timer();
+    EXPECT_EQ(Panel().Losses, 1);
+    EXPECT_EQ(form.FErrorCount, 5);
+    EXPECT_EQ(form.FRetryCount, 0);
+    // First send, four resends, and the panel's request after the loss.
+    ASSERT_EQ(port.Written.size(), 6);
+    for (const QByteArray& w : port.Written)
+        EXPECT_EQ(w, Poll);
+    EXPECT_EQ(form.FRequestCount, 6);
+}
+
+TEST_F(EngineTest, ResponseWithBadChecksumResetsTheRetryCount)
+{
+    Start();
+    form.Timer1Timer();
+    form.Timer1Timer();
+    form.Timer1Timer();
+    port.Receive("~001T00\r");
+    EXPECT_EQ(form.FRetryCount, 0);
+    EXPECT_EQ(form.FResponseCount, 1);
+    for (int i = 0; i < 4; ++i)
+        form.Timer1Timer();
+    EXPECT_EQ(Panel().Losses, 0);
+}
+
+TEST_F(EngineTest, StopDuringThirdResendThenStartDeclaresLossAtFirstTimeout)
+{
+    Start();
+    form.Timer1Timer();
+    form.Timer1Timer();
+    form.Timer1Timer(); // third resend outstanding, FRetryCount 3
+    form.Button1->click();
+    EXPECT_EQ(Panel().Stops, 1);
+    EXPECT_TRUE(form.Timer1->isActive()); // "Стоп" leaves the timer armed
+    const qsizetype sent = port.Written.size();
+    form.Timer1Timer(); // expiry after "Стоп": counted, resend sends nothing
+    EXPECT_EQ(form.FRetryCount, 4);
+    EXPECT_EQ(port.Written.size(), sent);
+    Start();
+    form.Timer1Timer();
+    EXPECT_EQ(Panel().Losses, 1);
+}
+
+TEST_F(EngineTest, NothingHappensWhileStoppedOrClosed)
+{
+    form.SendRequest(Poll);
+    port.Open = false;
+    Start();
+    EXPECT_TRUE(PollActive);
+    EXPECT_TRUE(port.Written.isEmpty());
+    EXPECT_TRUE(port.Rts.isEmpty());
+    EXPECT_FALSE(form.Timer1->isActive());
+    EXPECT_EQ(form.FRequestCount, 0);
+    EXPECT_TRUE(form.Memo1->toPlainText().isEmpty());
+}
+
+TEST_F(EngineTest, OnlyTheLastOfTwoCommandsGoesOutOnce)
+{
+    Start();
+    Panel().FPendingRequest = MakeFrame("#10012W");
+    Panel().FPendingRequest = MakeFrame("#10015w");
+    port.Receive(Poll + Answer + '\r');
+    port.Receive(Poll + Answer + '\r');
+    EXPECT_EQ(port.Written, (QByteArrayList{Poll, MakeFrame("#10015w"), Poll}));
+}
+
+TEST_F(EngineTest, FrameAfterStopIsStillTakenAndCounted)
+{
+    Start();
+    form.Button1->click();
+    port.Receive(Answer + '\r');
+    EXPECT_EQ(Panel().Frames.size(), 1);
+    EXPECT_EQ(form.FResponseCount, 1);
+    EXPECT_EQ(port.Written.size(), 1);
+}
+
+TEST_F(EngineTest, EndlessNoiseAfterTildeKeepsTheBufferBounded)
+{
+    Start();
+    port.Receive("~");
+    const QByteArray noise(1000, 'x');
+    for (int i = 0; i < 20; ++i)
+        port.Receive(noise);
+    EXPECT_LE(form.FRxBuffer.size(), TForm1::RxBufferLimit);
+    port.Receive(Answer + '\r');
+    ASSERT_EQ(Panel().Frames.size(), 1);
+    EXPECT_EQ(Panel().Frames[0], Answer);
+}
+
+TEST_F(EngineTest, ModelChangeDuringPollingStopsWithoutStopPoll)
+{
+    Start();
+    RecordingPanel* old = &Panel();
+    QPointer<RecordingPanel> guard(old);
+    form.ComboBox3->setCurrentIndex(1);
+    EXPECT_FALSE(PollActive);
+    EXPECT_EQ(old->Stops, 0);
+    EXPECT_EQ(form.Button1->text(), "Старт");
+    EXPECT_EQ(form.Edit1->text(), "Опрос текущего состояния включен");
+    EXPECT_EQ(form.FDeviceKind, 1);
+    EXPECT_NE(form.CurrentPanel(), old);
+    port.Receive(Answer + '\r');
+    EXPECT_TRUE(Panel().Frames.size() == 1 && port.Written.size() == 1); // new panel idle: sends nothing
+}
+
+} // namespace
