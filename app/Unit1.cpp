@@ -2,6 +2,7 @@
 
 #include "app/Frames.h"
 #include "port/PortOperations.h"
+#include "ui/Application.h"
 #include "ui/Cp1251.h"
 #include "ui/Dialogs.h"
 #include "ui/MaskEdit.h"
@@ -169,10 +170,10 @@ void TForm1::BuildControls()
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(300);
-    connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
-    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
-    connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
-    connect(ComboBox3, &QComboBox::currentIndexChanged, this, &TForm1::ComboBox3Change);
+    connect(Timer1, &QTimer::timeout, this, ui::Guard([this] { Timer1Timer(); }));
+    connect(Button1, &QPushButton::clicked, this, ui::Guard([this] { Button1Click(); }));
+    connect(Button3, &QPushButton::clicked, this, ui::Guard([this] { Button3Click(); }));
+    connect(ComboBox3, &QComboBox::currentIndexChanged, this, ui::Guard([this] { ComboBox3Change(); }));
 }
 
 void TForm1::FormCreate()

@@ -11,6 +11,22 @@ namespace ui {
 void HandleException(const std::exception& error);
 void HandleUnknownException();
 
+// Wraps a handler for connect(): what it throws goes to the error box instead
+// of unwinding through the signal that called it.
+template <class Handler>
+auto Guard(Handler handler)
+{
+    return [handler](auto&&...) mutable {
+        try {
+            handler();
+        } catch (const std::exception& error) {
+            HandleException(error);
+        } catch (...) {
+            HandleUnknownException();
+        }
+    };
+}
+
 class TApplication final : public QApplication {
 public:
     TApplication(int& argc, char** argv);
