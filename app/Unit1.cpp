@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
+#include <QFont>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -67,6 +68,10 @@ void TForm1::BuildControls()
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(ui::AppTitle));
+    // A fixed frame with a small caption; DejaVu Sans has Cyrillic on every Debian desktop.
+    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
+    setFixedSize(792, 545);
 
     auto* central = new QWidget(this);
     auto* column = new QVBoxLayout(central);
