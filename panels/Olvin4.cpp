@@ -25,7 +25,6 @@ QWidget* NoticePage(QTabWidget* pages, const QString& objectName, const QString&
     auto* text = new QLabel(notice, page);
     text->setWordWrap(true);
     text->setAlignment(Qt::AlignCenter);
-    text->setEnabled(false);
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(text);
     pages->addTab(page, title);
