@@ -1,11 +1,14 @@
 #include "panels/PanelFactory.h"
 
+#include "panels/Olvin4.h"
+
 namespace panels {
 
 std::unique_ptr<TDevicePanel> CreatePanel(int kind, TPanelHost& host)
 {
-    (void)host;
     switch (kind) {
+    case 2:
+        return std::make_unique<TOLVIN4>(host);
     default:
         return nullptr;
     }

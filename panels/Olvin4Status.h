@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+
+namespace olvin4 {
+
+inline constexpr int ChannelCount = 6;
+
+// What one channel row shows.
+struct TChannelReading {
+    QString Value;
+    QString State;
+};
+
+struct TStatus {
+    std::array<TChannelReading, ChannelCount> Channels;
+};
+
+// The state text of a four-character channel field; empty unless it is one of the four state codes.
+QString ChannelStateText(const QByteArray& field);
+
+// Decodes a "T" response (without CR, checksum already checked). A channel whose four
+// characters are not all in the frame before its checksum shows an empty row.
+TStatus DecodeStatus(const QByteArray& frame);
+
+} // namespace olvin4
