@@ -174,8 +174,6 @@ TSelta::TSelta(TPanelHost& host, QWidget* parent) : TDevicePanel(host, parent)
         layout->addWidget(edit);
         layout->addWidget(label);
     }
-    RadioButton1->setChecked(true);
-    RadioButton5->setChecked(true);
     auto* left = new QVBoxLayout(Panel1);
     left->addWidget(GroupBox1);
     left->addWidget(GroupBox2);
