@@ -633,9 +633,7 @@ void TSelta::DecodeStatistics(const QByteArray& frame)
     const selta::ChannelRecord& r2 = stats->Channel[1];
     const double limit1 = r1.Limit / 100.0;
     const double limit2 = r2.Limit / 100.0;
-    auto sensorName = [](char type) {
-        return type == '0' ? QStringLiteral("0 - 5 мА") : QStringLiteral("4 - 20 мА");
-    };
+    auto sensorName = [](char type) { return type == '0' ? QStringLiteral("0 - 5 мА") : QStringLiteral("4 - 20 мА"); };
     auto state = [](bool depressurised) {
         return depressurised ? QStringLiteral("Была разгерметизация датчика")
                              : QStringLiteral("Датчик в рабочем состоянии");

@@ -156,10 +156,10 @@ TEST_F(Selta, ShortOrGarbledAnswersChangeNothingAndPollingGoesOn)
     panel->Button1->click();
     host.Sent.clear();
     const QByteArrayList bad = {
-        WithSum("~001T0160400110048"),     // ends before the flags
-        WithSum("~001T01604001100480N"),   // the checksum would be read as a flag
-        WithSum("~001T016O4001100480NN"),  // letter O for a zero
-        WithSum("~001T01604 01100480NN"),  // blank in a count
+        WithSum("~001T0160400110048"),    // ends before the flags
+        WithSum("~001T01604001100480N"),  // the checksum would be read as a flag
+        WithSum("~001T016O4001100480NN"), // letter O for a zero
+        WithSum("~001T01604 01100480NN"), // blank in a count
         WithSum("~001u0160400050110048020"),
         WithSum("~001u01604000501100-80200 0"),
         WithSum("~001S01604000501100480200N"),
@@ -278,7 +278,8 @@ TEST_F(Selta, WriteRequestsCarryTheTypedValues)
     Type(panel->MaskEdit2, "080");
     Type(panel->MaskEdit3, "010");
     panel->Button3->click();
-    EXPECT_EQ(panel->FPendingRequest, "#SLT001W1400050" "58\r");
+    EXPECT_EQ(panel->FPendingRequest, "#SLT001W1400050"
+                                      "58\r");
 
     Choose(panel->ComboBox2, 1);
     Type(panel->MaskEdit4, "100");
@@ -286,17 +287,20 @@ TEST_F(Selta, WriteRequestsCarryTheTypedValues)
     Type(panel->MaskEdit6, "050");
     EXPECT_EQ(panel->MaskEdit6->EditText(), "05,0");
     panel->Button5->click();
-    EXPECT_EQ(panel->FPendingRequest, "#SLT001W2480200" "5E\r");
+    EXPECT_EQ(panel->FPendingRequest, "#SLT001W2480200"
+                                      "5E\r");
     panel->Button4->click();
     EXPECT_EQ(panel->FPendingRequest, MakeFrame("#SLT001D21100"));
 
     host.Status = "старый текст";
     Choose(panel->ComboBox3, 1);
     panel->Button6->click();
-    EXPECT_EQ(panel->FPendingRequest, "#SLT001B1" "1A\r");
+    EXPECT_EQ(panel->FPendingRequest, "#SLT001B1"
+                                      "1A\r");
     Choose(panel->ComboBox3, 0);
     panel->Button6->click();
-    EXPECT_EQ(panel->FPendingRequest, "#SLT001B0" "19\r");
+    EXPECT_EQ(panel->FPendingRequest, "#SLT001B0"
+                                      "19\r");
     EXPECT_EQ(host.Status, "старый текст");
     EXPECT_TRUE(messages.Texts.isEmpty());
 
@@ -369,7 +373,7 @@ TEST_F(Selta, FieldChecksRefuseAndQueueNothing)
             Type(f, "160");
         for (ui::TMaskEdit* f : {panel->MaskEdit4, panel->MaskEdit5, panel->MaskEdit6})
             Type(f, "100");
-        Type(c.field, "16"); // "1,6*": one place left empty
+        Type(c.field, "16");     // "1,6*": one place left empty
         panel->Button1->click(); // something queued before
         host.Status = "как было";
         messages.Texts.clear();
@@ -445,7 +449,8 @@ TEST_F(Selta, SettingsAnswerFillsThePageInTheChannelsUnits)
 
     // What the read-back shows can be written back unchanged.
     panel->Button3->click();
-    EXPECT_EQ(panel->FPendingRequest, "#SLT001W1400050" "58\r");
+    EXPECT_EQ(panel->FPendingRequest, "#SLT001W1400050"
+                                      "58\r");
 }
 
 TEST_F(Selta, SettingsThatDoNotFitTheirFieldsAreNotMisplaced)
