@@ -585,17 +585,18 @@ void TSelta::WriteMaxAndMin(int index)
     }
     const int sensor = qMax(c.Type->currentIndex(), 0);
     // The largest value whose count still fits three digits, for the message.
-    const QString largest = FormatChannelValue(c.Mode, sensor == 0 ? '0' : '1', 999, *limit);
+    QString largest = FormatChannelValue(c.Mode, sensor == 0 ? '0' : '1', 999, *limit).simplified();
+    largest.replace(QStringLiteral(", "), QStringLiteral(" ")); // a cut may end on the comma
     const QByteArray xxx = ChannelValueToCode(c.Mode, sensor, *maximum, *limit);
     if (xxx.isEmpty()) {
         ui::ShowError(ChannelMessage("МАКСИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № %1 СЛИШКОМ ВЕЛИКО: НЕ БОЛЕЕ %2", c.Number)
-                          .arg(largest.simplified()));
+                          .arg(largest));
         return;
     }
     const QByteArray nnn = ChannelValueToCode(c.Mode, sensor, *minimum, *limit);
     if (nnn.isEmpty()) {
         ui::ShowError(ChannelMessage("МИНИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № %1 СЛИШКОМ ВЕЛИКО: НЕ БОЛЕЕ %2", c.Number)
-                          .arg(largest.simplified()));
+                          .arg(largest));
         return;
     }
     FHost.SetStatusLine(QString());

@@ -44,11 +44,12 @@ void Type(ui::TMaskEdit* field, const QString& keys)
 // Picks an entry of a selector with the keyboard, so its user signal fires.
 void Choose(QComboBox* box, int index)
 {
-    while (box->currentIndex() != index) {
+    for (int step = 0; step < box->count() && box->currentIndex() != index; ++step) {
         const int key = box->currentIndex() < index ? Qt::Key_Down : Qt::Key_Up;
         QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
         QApplication::sendEvent(box, &press);
     }
+    EXPECT_EQ(box->currentIndex(), index);
 }
 
 QStringList MemoLines(const TSelta& panel) { return panel.Memo1->toPlainText().split(QLatin1Char('\n')); }
