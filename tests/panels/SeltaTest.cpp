@@ -1,0 +1,565 @@
+#include "panels/PanelFactory.h"
+#include "panels/selta_panel.h"
+#include "ui/MaskEdit.h"
+
+#include "FakeHost.h"
+#include "MessageRecorder.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <memory>
+
+namespace {
+
+const QByteArray kStatusExample = "~001T01604001100480NNB8";
+const QByteArray kSettingsExample = "~001u01604000501100480200094";
+const QByteArray kStatisticsExample = "~001S01604000501100480200NYE9";
+const QByteArray kPoll = "#SLT001TFB\r";
+
+QByteArray WithSum(const QByteArray& body) { return body + ChecksumHex(body); }
+
+// Types as the user does: select what the field shows, then press the keys.
+void Type(ui::TMaskEdit* field, const QString& keys)
+{
+    field->selectAll();
+    for (const QChar ch : keys) {
+        const int key = ch.isDigit() ? Qt::Key_0 + ch.digitValue() : Qt::Key_Comma;
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(field, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(field, &release);
+    }
+}
+
+// Picks an entry of a selector with the keyboard, so its user signal fires.
+void Choose(QComboBox* box, int index)
+{
+    for (int step = 0; step < box->count() && box->currentIndex() != index; ++step) {
+        const int key = box->currentIndex() < index ? Qt::Key_Down : Qt::Key_Up;
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(box, &press);
+    }
+    EXPECT_EQ(box->currentIndex(), index);
+}
+
+QStringList MemoLines(const TSelta& panel) { return panel.Memo1->toPlainText().split(QLatin1Char('\n')); }
+
+class Selta : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        StartGlobals("001");
+        panel = std::make_unique<TSelta>(host);
+        panel->StartPoll();
+    }
+    void TearDown() override
+    {
+        PollActive = false;
+        DeviceNumber.clear();
+        ui::SetClock({});
+    }
+    void Respond(const QByteArray& frame) { panel->HandleResponse(frame); }
+    // Both channels to one display mode, by clicking their radio buttons.
+    void ShowBothIn(int mode)
+    {
+        QRadioButton* ch1[4] = {panel->RadioButton1, panel->RadioButton2, panel->RadioButton3, panel->RadioButton4};
+        QRadioButton* ch2[4] = {panel->RadioButton5, panel->RadioButton6, panel->RadioButton7, panel->RadioButton8};
+        ch1[mode]->click();
+        ch2[mode]->click();
+    }
+
+    FakeHost host;
+    MessageRecorder messages;
+    std::unique_ptr<TSelta> panel;
+};
+
+// ---------------------------------------------------------------- status
+
+TEST_F(Selta, ExampleStatusInEveryDisplayMode)
+{
+    const char* ch1[4] = {"2,5  мА", "0,8  МПа", "8,16  кг/см", "81,6  м"};
+    const char* ch2[4] = {"12  мА", "0,50  МПа", "5,10  кг/см", "51,0  м"};
+    const char* units[4] = {"мА", "МПа", "кг/см", "м"};
+    for (int mode : {1, 2, 3, 0}) {
+        SCOPED_TRACE(mode);
+        ShowBothIn(mode);
+        EXPECT_EQ(panel->FDisplayMode1, mode);
+        EXPECT_EQ(panel->FDisplayMode2, mode);
+        for (QLabel* label : {panel->Label16, panel->Label17, panel->Label18, panel->Label19})
+            EXPECT_EQ(label->text(), QString::fromUtf8(units[mode]));
+        Respond(kStatusExample);
+        EXPECT_EQ(panel->Edit1->text(), QString::fromUtf8(ch1[mode]));
+        EXPECT_EQ(panel->Edit2->text(), QString::fromUtf8(ch2[mode]));
+        EXPECT_EQ(host.Sent.last(), kPoll);
+    }
+}
+
+TEST(SeltaFormat, ZeroNegativeAndCutValues)
+{
+    const char* zero[4] = {"0  мА", "0  МПа", "0  кг/см", "0  м"};
+    const char* below4mA[4] = {"3,75  мА", "-0,0  МПа", "-0,2  кг/см", "-2,5  м"};
+    const char* cut[4] = {"4,99  мА", "9,97  МПа", "101,  кг/см", "1017  м"};
+    for (int mode = 0; mode < 4; ++mode) {
+        SCOPED_TRACE(mode);
+        EXPECT_EQ(TSelta::FormatChannelValue(mode, '0', 0, 1.6), QString::fromUtf8(zero[mode]));
+        EXPECT_EQ(TSelta::FormatChannelValue(mode, '1', 150, 1.6), QString::fromUtf8(below4mA[mode]));
+        EXPECT_EQ(TSelta::FormatChannelValue(mode, '0', 799, 9.99), QString::fromUtf8(cut[mode]));
+    }
+    // Any type character but "0" is a 4-20 mA sensor.
+    EXPECT_EQ(TSelta::FormatChannelValue(0, 'X', 480, 1.0), "12  мА");
+}
+
+TEST(SeltaFormat, TinyValuesAreNotShownAsCutExponents)
+{
+    // 1,25E-5 MPa cut to four characters would read 1,25.
+    EXPECT_EQ(TSelta::FormatChannelValue(1, '0', 1, 0.01), "0,00  МПа");
+    EXPECT_EQ(TSelta::FormatChannelValue(1, '1', 159, 0.01), "-0,0  МПа");
+}
+
+TEST_F(Selta, DepressurisationFlags)
+{
+    EXPECT_FALSE(panel->Label3->isVisibleTo(panel.get()));
+    EXPECT_FALSE(panel->Label4->isVisibleTo(panel.get()));
+    Respond(WithSum("~001T01604001100480NY"));
+    EXPECT_FALSE(panel->Label3->isVisibleTo(panel.get()));
+    EXPECT_TRUE(panel->Label4->isVisibleTo(panel.get()));
+    Respond(WithSum("~001T01604001100480?N"));
+    EXPECT_TRUE(panel->Label3->isVisibleTo(panel.get()));
+    EXPECT_FALSE(panel->Label4->isVisibleTo(panel.get()));
+}
+
+TEST_F(Selta, DisplayKeepsItsTextUntilTheNextStatus)
+{
+    Respond(kStatusExample);
+    panel->RadioButton3->click();
+    EXPECT_EQ(panel->Edit1->text(), "2,5  мА");
+    Respond("~001T01604001100480NNB9"); // wrong checksum: nothing changes
+    EXPECT_EQ(panel->Edit1->text(), "2,5  мА");
+    EXPECT_EQ(host.Sent.last(), kPoll);
+    Respond(kStatusExample);
+    EXPECT_EQ(panel->Edit1->text(), "8,16  кг/см");
+}
+
+TEST_F(Selta, ShortOrGarbledAnswersChangeNothingAndPollingGoesOn)
+{
+    Respond(kStatusExample);
+    Respond(kSettingsExample);
+    panel->Button1->click();
+    host.Sent.clear();
+    const QByteArrayList bad = {
+        WithSum("~001T0160400110048"),    // ends before the flags
+        WithSum("~001T01604001100480N"),  // the checksum would be read as a flag
+        WithSum("~001T016O4001100480NN"), // letter O for a zero
+        WithSum("~001T01604 01100480NN"), // blank in a count
+        WithSum("~001u0160400050110048020"),
+        WithSum("~001u01604000501100-80200 0"),
+        WithSum("~001S01604000501100480200N"),
+        WithSum("~001S0160400050110048020xNY"),
+        WithSum("~001T"),
+        WithSum("~001"),
+        "00", // passes its checksum, holds no letter
+        "",
+    };
+    for (const QByteArray& frame : bad) {
+        SCOPED_TRACE(frame.toStdString());
+        Respond(frame);
+        EXPECT_EQ(panel->Edit1->text(), "2,5  мА");
+        EXPECT_EQ(panel->Edit2->text(), "12  мА");
+        EXPECT_EQ(panel->MaskEdit1->EditText(), "1,60");
+        EXPECT_EQ(panel->MaskEdit5->EditText(), "12,0");
+        EXPECT_TRUE(panel->Memo1->toPlainText().isEmpty());
+        EXPECT_TRUE(messages.Texts.isEmpty());
+    }
+    // The statistics request went out in place of the first poll; then polls.
+    ASSERT_EQ(host.Sent.size(), bad.size());
+    EXPECT_EQ(host.Sent.first(), "#SLT001SFA\r");
+    EXPECT_EQ(host.Sent.last(), kPoll);
+}
+
+TEST_F(Selta, LinkLostResetsStatusAndSendsTheWaitingRequestFirst)
+{
+    panel->RadioButton4->click();
+    panel->RadioButton7->click();
+    Respond(WithSum("~001T01604001100480YY"));
+    panel->Button7->click();
+    host.Sent.clear();
+    panel->LinkLost();
+    EXPECT_EQ(panel->Edit1->text(), "- - - -");
+    EXPECT_EQ(panel->Edit2->text(), "- - - -");
+    EXPECT_FALSE(panel->Label3->isVisibleTo(panel.get()));
+    EXPECT_FALSE(panel->Label4->isVisibleTo(panel.get()));
+    EXPECT_TRUE(panel->RadioButton1->isChecked());
+    EXPECT_TRUE(panel->RadioButton5->isChecked());
+    EXPECT_EQ(panel->FDisplayMode1, 0);
+    EXPECT_EQ(panel->FDisplayMode2, 0);
+    EXPECT_EQ(panel->Label16->text(), "мА");
+    EXPECT_EQ(panel->Label19->text(), "мА");
+    EXPECT_EQ(host.Sent, QByteArrayList{"#SLT001u1C\r"});
+}
+
+TEST_F(Selta, CreationStartAndStop)
+{
+    FakeHost other;
+    PollActive = false;
+    auto fresh = panels::CreatePanel(1, other);
+    ASSERT_NE(fresh, nullptr);
+    auto* created = qobject_cast<TSelta*>(fresh.get());
+    ASSERT_NE(created, nullptr);
+    EXPECT_EQ(created->objectName(), "Selta");
+    EXPECT_EQ(created->windowTitle(), "Сельта");
+    EXPECT_EQ(created->Edit1->text(), "- - - -");
+    EXPECT_FALSE(created->Button1->isEnabled());
+    EXPECT_FALSE(created->Button7->isEnabled());
+    EXPECT_EQ(created->PageControl1->currentWidget(), created->TabSheet1);
+    EXPECT_EQ(created->findChild<QWidget*>("MaskEdit6"), created->MaskEdit6);
+    // The widest value texts fit the value fields.
+    for (const char* text : {"-0,2  кг/см", "101,  кг/см", "1017  м"})
+        EXPECT_LT(QFontMetrics(created->Edit1->font()).horizontalAdvance(QString::fromUtf8(text)),
+                  created->Edit1->minimumWidth());
+
+    // A request stored while stopped is dropped by the next start.
+    created->Button6->setEnabled(true);
+    created->Button6->click();
+    EXPECT_FALSE(created->FPendingRequest.isEmpty());
+    PollActive = true;
+    created->StartPoll();
+    EXPECT_EQ(other.Sent, QByteArrayList{kPoll});
+    EXPECT_TRUE(created->Button1->isEnabled());
+    EXPECT_TRUE(created->Button5->isEnabled());
+
+    created->StopPoll();
+    for (QPushButton* b : {created->Button1, created->Button2, created->Button3, created->Button4, created->Button5,
+                           created->Button6, created->Button7})
+        EXPECT_FALSE(b->isEnabled());
+}
+
+TEST_F(Selta, MasksFollowModeAndSensorTypeAndKeepTheirDigits)
+{
+    Type(panel->MaskEdit2, "250");
+    EXPECT_EQ(panel->MaskEdit2->EditText(), "2,50");
+    Choose(panel->ComboBox1, 1); // 4-20 mA in mode 0: two integer digits
+    EXPECT_EQ(panel->MaskEdit2->EditMask(), "99,9;0;*");
+    EXPECT_EQ(panel->MaskEdit3->EditMask(), "99,9;0;*");
+    EXPECT_EQ(panel->MaskEdit2->EditText(), "25,0");
+    EXPECT_EQ(panel->MaskEdit5->EditMask(), "9,99;0;*"); // channel 2 untouched
+    panel->RadioButton2->click();
+    EXPECT_EQ(panel->MaskEdit2->EditMask(), "9,99;0;*");
+    EXPECT_EQ(panel->MaskEdit2->EditText(), "2,50");
+    EXPECT_EQ(panel->MaskEdit1->EditMask(), "9,99;0;*");
+    Choose(panel->ComboBox2, 1);
+    EXPECT_EQ(panel->MaskEdit5->EditMask(), "99,9;0;*");
+    panel->RadioButton8->click();
+    EXPECT_EQ(panel->MaskEdit6->EditMask(), "9,99;0;*");
+    EXPECT_EQ(panel->Label17->text(), "м");
+    EXPECT_EQ(panel->Label16->text(), "МПа");
+}
+
+// ---------------------------------------------------------------- settings
+
+TEST_F(Selta, WriteRequestsCarryTheTypedValues)
+{
+    host.Status = "старый текст";
+    Choose(panel->ComboBox1, 0);
+    Type(panel->MaskEdit1, "160");
+    panel->Button2->click();
+    EXPECT_EQ(panel->FPendingRequest, "#SLT001D10160E3\r");
+    EXPECT_EQ(host.Status, "");
+
+    panel->RadioButton2->click();
+    Type(panel->MaskEdit2, "080");
+    Type(panel->MaskEdit3, "010");
+    panel->Button3->click();
+    EXPECT_EQ(panel->FPendingRequest, "#SLT001W1400050"
+                                      "58\r");
+
+    Choose(panel->ComboBox2, 1);
+    Type(panel->MaskEdit4, "100");
+    Type(panel->MaskEdit5, "120");
+    Type(panel->MaskEdit6, "050");
+    EXPECT_EQ(panel->MaskEdit6->EditText(), "05,0");
+    panel->Button5->click();
+    EXPECT_EQ(panel->FPendingRequest, "#SLT001W2480200"
+                                      "5E\r");
+    panel->Button4->click();
+    EXPECT_EQ(panel->FPendingRequest, MakeFrame("#SLT001D21100"));
+
+    host.Status = "старый текст";
+    Choose(panel->ComboBox3, 1);
+    panel->Button6->click();
+    EXPECT_EQ(panel->FPendingRequest, "#SLT001B1"
+                                      "1A\r");
+    Choose(panel->ComboBox3, 0);
+    panel->Button6->click();
+    EXPECT_EQ(panel->FPendingRequest, "#SLT001B0"
+                                      "19\r");
+    EXPECT_EQ(host.Status, "старый текст");
+    EXPECT_TRUE(messages.Texts.isEmpty());
+
+    // Only the later of two requests goes out, once; then polling resumes.
+    panel->Button7->click();
+    host.Sent.clear();
+    Respond(kStatusExample);
+    Respond(kStatusExample);
+    EXPECT_EQ(host.Sent, (QByteArrayList{"#SLT001u1C\r", kPoll}));
+}
+
+TEST(SeltaConversion, ValueToCount)
+{
+    EXPECT_EQ(TSelta::ChannelValueToCode(1, 1, 0.5, 1.0), "480"); // 479.98
+    EXPECT_EQ(TSelta::ChannelValueToCode(3, 0, 0.5, 1.6), "002");
+    EXPECT_EQ(TSelta::ChannelValueToCode(1, 0, 0.8, 1.6), "400");
+    EXPECT_EQ(TSelta::ChannelValueToCode(2, 0, 8.16, 1.6), "400");
+    EXPECT_EQ(TSelta::ChannelValueToCode(0, 1, 5.0, 0), "200"); // mode 0 needs no limit
+    EXPECT_EQ(TSelta::ChannelValueToCode(0, 0, 0, 1.6), "000");
+    // Halves go to the even neighbour: 2.5 → 2, 7.5 → 8, 12.5 → 12, 37.5 → 38.
+    EXPECT_EQ(TSelta::ChannelValueToCode(0, 0, 1.0 / 64, 1.0), "002");
+    EXPECT_EQ(TSelta::ChannelValueToCode(0, 0, 3.0 / 64, 1.0), "008");
+    EXPECT_EQ(TSelta::ChannelValueToCode(1, 0, 0.25, 16), "012");
+    EXPECT_EQ(TSelta::ChannelValueToCode(1, 0, 0.75, 16), "038");
+    // Counts that three digits cannot carry, and a limit of 0.
+    EXPECT_EQ(TSelta::ChannelValueToCode(0, 0, 9.99, 1.6), "");
+    EXPECT_EQ(TSelta::ChannelValueToCode(0, 1, 25.0, 1.6), "");
+    EXPECT_EQ(TSelta::ChannelValueToCode(0, 1, 24.9, 1.6), "996");
+    EXPECT_EQ(TSelta::ChannelValueToCode(1, 0, 0.5, 0), "");
+    EXPECT_EQ(TSelta::ChannelValueToCode(3, 1, 0.5, 0), "");
+}
+
+TEST(SeltaConversion, ValueToMaskDigits)
+{
+    EXPECT_EQ(TSelta::ValueToMaskDigits("2,5  мА", false), "250");
+    EXPECT_EQ(TSelta::ValueToMaskDigits("0,31  мА", false), "031");
+    EXPECT_EQ(TSelta::ValueToMaskDigits("12  мА", true), "120");
+    EXPECT_EQ(TSelta::ValueToMaskDigits("5  мА", true), "050");
+    EXPECT_EQ(TSelta::ValueToMaskDigits("9,97  мА", true), "099");
+    EXPECT_EQ(TSelta::ValueToMaskDigits("0  мА", false), "000");
+    EXPECT_EQ(TSelta::ValueToMaskDigits("-0,2  кг/см", false), "");
+    EXPECT_EQ(TSelta::ValueToMaskDigits("-0,0  МПа", false), "000");
+    // Too large for the field: left empty rather than 8,16 for 81,6.
+    EXPECT_EQ(TSelta::ValueToMaskDigits("81,6  м", false), "");
+    EXPECT_EQ(TSelta::ValueToMaskDigits("101,  кг/см", false), "");
+    EXPECT_EQ(TSelta::ValueToMaskDigits("24,9  мА", true), "249");
+    EXPECT_EQ(TSelta::ValueToMaskDigits("1017  м", true), "");
+}
+
+TEST_F(Selta, FieldChecksRefuseAndQueueNothing)
+{
+    struct Case {
+        QPushButton* button;
+        ui::TMaskEdit* field;
+        const char* message;
+    };
+    const Case cases[] = {
+        {panel->Button2, panel->MaskEdit1, "НЕПРАВИЛЬНО УКАЗАНО ПРЕДЕЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 1"},
+        {panel->Button3, panel->MaskEdit1, "НЕПРАВИЛЬНО УКАЗАНО ПРЕДЕЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 1"},
+        {panel->Button3, panel->MaskEdit2, "НЕПРАВИЛЬНО УКАЗАНО МАКСИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 1"},
+        {panel->Button3, panel->MaskEdit3, "НЕПРАВИЛЬНО УКАЗАНО МИНИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 1"},
+        {panel->Button4, panel->MaskEdit4, "НЕПРАВИЛЬНО УКАЗАНО ПРЕДЕЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 2"},
+        {panel->Button5, panel->MaskEdit4, "НЕПРАВИЛЬНО УКАЗАНО ПРЕДЕЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 2"},
+        {panel->Button5, panel->MaskEdit5, "НЕПРАВИЛЬНО УКАЗАНО МАКСИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 2"},
+        {panel->Button5, panel->MaskEdit6, "НЕПРАВИЛЬНО УКАЗАНО МИНИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        for (ui::TMaskEdit* f : {panel->MaskEdit1, panel->MaskEdit2, panel->MaskEdit3})
+            Type(f, "160");
+        for (ui::TMaskEdit* f : {panel->MaskEdit4, panel->MaskEdit5, panel->MaskEdit6})
+            Type(f, "100");
+        Type(c.field, "16");     // "1,6*": one place left empty
+        panel->Button1->click(); // something queued before
+        host.Status = "как было";
+        messages.Texts.clear();
+        messages.Beeps = 0;
+        c.button->click();
+        EXPECT_EQ(messages.Texts, QStringList{QString::fromUtf8(c.message)});
+        EXPECT_EQ(messages.Beeps, 1);
+        EXPECT_EQ(panel->FPendingRequest, "#SLT001SFA\r");
+        EXPECT_EQ(host.Status, "как было");
+    }
+}
+
+TEST_F(Selta, ValuesTheCountCannotCarryOrAZeroLimitAreRefused)
+{
+    auto refused = [&](QPushButton* button, const char* message) {
+        panel->FPendingRequest.clear();
+        host.Status = "как было";
+        messages.Texts.clear();
+        button->click();
+        EXPECT_EQ(messages.Texts, QStringList{QString::fromUtf8(message)});
+        EXPECT_TRUE(panel->FPendingRequest.isEmpty());
+        EXPECT_EQ(host.Status, "как было");
+    };
+    // 9,99 mA on a 0-5 mA sensor is count 1598.
+    Type(panel->MaskEdit1, "160");
+    Type(panel->MaskEdit2, "999");
+    Type(panel->MaskEdit3, "010");
+    refused(panel->Button3, "МАКСИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 1 СЛИШКОМ ВЕЛИКО: НЕ БОЛЕЕ 6,24 мА");
+    Type(panel->MaskEdit2, "624");
+    Type(panel->MaskEdit3, "700");
+    refused(panel->Button3, "МИНИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 1 СЛИШКОМ ВЕЛИКО: НЕ БОЛЕЕ 6,24 мА");
+    Type(panel->MaskEdit3, "100");
+    panel->Button3->click();
+    EXPECT_EQ(panel->FPendingRequest, MakeFrame("#SLT001W1998160"));
+
+    // Channel 2, 4-20 mA in kgf/cm²: a limit of 0 cannot convert.
+    Choose(panel->ComboBox2, 1);
+    panel->RadioButton7->click();
+    Type(panel->MaskEdit4, "000");
+    Type(panel->MaskEdit5, "500");
+    Type(panel->MaskEdit6, "100");
+    refused(panel->Button5, "ПРЕДЕЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 2 НЕ МОЖЕТ БЫТЬ РАВНО НУЛЮ");
+    // In mode 0 the limit is not used.
+    panel->RadioButton5->click();
+    Type(panel->MaskEdit5, "200");
+    Type(panel->MaskEdit6, "040");
+    panel->Button5->click();
+    EXPECT_EQ(panel->FPendingRequest, MakeFrame("#SLT001W2800160"));
+}
+
+TEST_F(Selta, SettingsAnswerFillsThePageInTheChannelsUnits)
+{
+    panel->ComboBox3->setCurrentIndex(1);
+    Respond(kSettingsExample);
+    EXPECT_EQ(panel->ComboBox1->currentText(), "0 - 5");
+    EXPECT_EQ(panel->ComboBox2->currentText(), "4 - 20 ");
+    EXPECT_EQ(panel->MaskEdit1->EditText(), "1,60");
+    EXPECT_EQ(panel->MaskEdit4->EditText(), "1,00");
+    EXPECT_EQ(panel->MaskEdit2->EditText(), "2,50");
+    EXPECT_EQ(panel->MaskEdit3->EditText(), "0,31");
+    EXPECT_EQ(panel->MaskEdit5->EditText(), "12,0");
+    EXPECT_EQ(panel->MaskEdit6->EditText(), "05,0");
+    EXPECT_EQ(panel->ComboBox3->currentText(), "Нормально выключен");
+    EXPECT_EQ(host.Sent.last(), kPoll);
+
+    ShowBothIn(1);
+    Respond(kSettingsExample);
+    EXPECT_EQ(panel->MaskEdit2->EditText(), "0,80");
+    EXPECT_EQ(panel->MaskEdit3->EditText(), "0,10");
+    EXPECT_EQ(panel->MaskEdit5->EditText(), "0,50");
+    EXPECT_EQ(panel->MaskEdit6->EditText(), "0,06");
+    EXPECT_EQ(panel->MaskEdit5->EditMask(), "9,99;0;*");
+
+    // What the read-back shows can be written back unchanged.
+    panel->Button3->click();
+    EXPECT_EQ(panel->FPendingRequest, "#SLT001W1400050"
+                                      "58\r");
+}
+
+TEST_F(Selta, SettingsThatDoNotFitTheirFieldsAreNotMisplaced)
+{
+    // Level: 81,6 m and 10,2 m do not fit d,dd; a 4-20 mA count below 160
+    // is a negative pressure.
+    panel->RadioButton4->click();
+    panel->RadioButton6->click();
+    Respond(WithSum("~001u01604000501100000200X"));
+    EXPECT_EQ(panel->MaskEdit2->EditText(), "*,**");
+    EXPECT_EQ(panel->MaskEdit3->EditText(), "*,**");
+    EXPECT_TRUE(panel->MaskEdit2->toolTip().contains("81,60 м"));
+    EXPECT_EQ(panel->MaskEdit5->EditText(), "*,**");
+    EXPECT_TRUE(panel->MaskEdit5->toolTip().isEmpty());
+    EXPECT_EQ(panel->MaskEdit6->EditText(), "0,06");
+    EXPECT_EQ(panel->ComboBox3->currentIndex(), 1);
+    // An empty field refuses the write until a value is typed.
+    panel->Button3->click();
+    EXPECT_EQ(messages.Texts.value(0), "НЕПРАВИЛЬНО УКАЗАНО МАКСИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 1");
+    // The next answer that fits clears the hint.
+    panel->RadioButton1->click();
+    Respond(kSettingsExample);
+    EXPECT_TRUE(panel->MaskEdit2->toolTip().isEmpty());
+}
+
+TEST_F(Selta, AcknowledgementReadsTheSettingsBackInPlaceOfAnyQueuedRequest)
+{
+    for (const QByteArray ack : {"~001W", "~001D", "~001B"}) {
+        SCOPED_TRACE(ack.toStdString());
+        host.Status.clear();
+        panel->Button1->click();
+        host.Sent.clear();
+        Respond(WithSum(ack));
+        EXPECT_EQ(host.Status, " УСТАВКА УСТАНОВЛЕННА ");
+        EXPECT_EQ(host.Sent, QByteArrayList{"#SLT001u1C\r"});
+        EXPECT_TRUE(panel->FPendingRequest.isEmpty());
+    }
+    // An acknowledgement that fails its checksum leads to no read.
+    host.Status.clear();
+    host.Sent.clear();
+    Respond("~001W00");
+    EXPECT_EQ(host.Status, "");
+    EXPECT_EQ(host.Sent, QByteArrayList{kPoll});
+}
+
+// ---------------------------------------------------------------- statistics
+
+TEST_F(Selta, StatisticsInTheChannelsDisplayModes)
+{
+    ui::SetClock([] { return QDateTime(QDate(2026, 3, 4), QTime(9, 5, 7)); });
+    panel->Button1->click();
+    Respond(kStatusExample);
+    EXPECT_EQ(host.Sent.last(), "#SLT001SFA\r");
+    Respond(kStatisticsExample);
+    const QStringList expected = {
+        "Время получения статистики 09:05:07",
+        "",
+        "Тип подключённых датчиков ",
+        "Канал №1  0 - 5 мА",
+        "Канал №2  4 - 20 мА",
+        "Предельные значения датчиков датчиков ",
+        "Канал №1  1,6",
+        "Канал №2  1",
+        "Максимальные значения ",
+        "Канал №1  2,5  мА",
+        "Канал №2  12  мА",
+        "Минимальные значения ",
+        "Канал №1  0,31  мА",
+        "Канал №2  5  мА",
+        "Состояние аварии датчиков ",
+        "Канал №1  Датчик в рабочем состоянии",
+        "Канал №2  Была разгерметизация датчика",
+    };
+    EXPECT_EQ(MemoLines(*panel), expected);
+
+    ShowBothIn(1);
+    panel->Button1->click();
+    EXPECT_TRUE(panel->Memo1->toPlainText().isEmpty());
+    Respond(kStatisticsExample);
+    const QStringList lines = MemoLines(*panel);
+    ASSERT_EQ(lines.size(), 17);
+    EXPECT_EQ(lines[9], "Канал №1  0,8  МПа");
+    EXPECT_EQ(lines[10], "Канал №2  0,50  МПа");
+    EXPECT_EQ(lines[12], "Канал №1  0,1  МПа");
+    EXPECT_EQ(lines[13], "Канал №2  0,06  МПа");
+    // A later change of mode does not rewrite them.
+    ShowBothIn(0);
+    EXPECT_EQ(MemoLines(*panel)[9], "Канал №1  0,8  МПа");
+}
+
+TEST_F(Selta, TwoClicksBeforeTheAnswerGiveOneSetOfLines)
+{
+    panel->Button1->click();
+    panel->Button1->click();
+    host.Sent.clear();
+    Respond(kStatusExample);
+    Respond(kStatisticsExample);
+    EXPECT_EQ(host.Sent, (QByteArrayList{"#SLT001SFA\r", kPoll}));
+    EXPECT_EQ(MemoLines(*panel).size(), 17);
+    // An answer without a click goes below the lines already there.
+    Respond(kStatisticsExample);
+    const QStringList lines = MemoLines(*panel);
+    ASSERT_EQ(lines.size(), 34);
+    EXPECT_TRUE(lines[17].startsWith("Время получения статистики "));
+    // One that fails its checksum adds nothing.
+    panel->Button1->click();
+    Respond("~001S01604000501100480200NYE8");
+    EXPECT_TRUE(panel->Memo1->toPlainText().isEmpty());
+}
+
+} // namespace
