@@ -288,7 +288,16 @@ void TBComPort::Close()
         // A handler on the event thread (smNone) cannot wait for its own
         // thread: the owner closes the port as soon as it gets there.
         FEventThread->SignalClose();
-        QMetaObject::invokeMethod(this, [this] { Close(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                try {
+                    Close();
+                } catch (const std::exception& error) {
+                    ReportPortError(error);
+                }
+            },
+            Qt::QueuedConnection);
         return;
     }
     FClosing = true;

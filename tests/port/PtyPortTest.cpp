@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <mutex>
+#include <thread>
 #include <sys/syscall.h>
 
 namespace {
@@ -138,6 +139,57 @@ TEST_F(PtyTest, ReadStrTakesOnlyWhatWaits)
     EXPECT_EQ(text, QByteArray("01T"));
     EXPECT_EQ(port.InputCount(), 0);
     EXPECT_EQ(port.WriteStr(QByteArray()), 0);
+}
+
+TEST_F(PtyTest, ADeviceThatIsNoTerminalIsRefusedAndReleased)
+{
+    TBComPort port;
+    port.SetPort(QStringLiteral("/dev/null"));
+    EXPECT_EQ(ErrorOf([&] { port.Open(); }), QStringLiteral("Ошибка функции SetCommState"));
+    EXPECT_FALSE(port.Connected());
+    port.SetPort(QStringLiteral("vtest0"));
+    OpenPort(port);
+}
+
+TEST_F(PtyTest, WriteEndsAtItsLimitWhenNothingIsTaken)
+{
+    TBComPort port;
+    OpenPort(port);
+    port.Timeouts()->SetWriteTotalMultiplier(0); // applied to the open port at once
+    port.Timeouts()->SetWriteTotalConstant(50);
+    const QByteArray big(4 << 20, 'x'); // far more than the terminal buffers hold
+    const int written = port.WriteStr(big);
+    EXPECT_GT(written, 0);
+    EXPECT_LT(written, big.size());
+}
+
+TEST_F(PtyTest, TimedReadsWaitForTheCountOrTheirLimit)
+{
+    TBComPort port;
+    OpenPort(port);
+    port.Timeouts()->SetReadInterval(0);
+    port.Timeouts()->SetReadTotalConstant(10000);
+    Send("ab");
+    std::thread late([this] { Send("c"); });
+    QByteArray text;
+    EXPECT_EQ(port.ReadStr(text, 3), 3);
+    late.join();
+    EXPECT_EQ(text, QByteArray("abc"));
+
+    port.Timeouts()->SetReadTotalConstant(30);
+    Send("de");
+    ASSERT_TRUE(WaitFor([&] { return port.InputCount() == 2; }));
+    EXPECT_EQ(port.ReadStr(text, 5), 2);
+    EXPECT_EQ(text, QByteArray("de"));
+
+    // MAXDWORD, MAXDWORD, constant: what waits, else the first arrival.
+    port.Timeouts()->SetReadInterval(-1);
+    port.Timeouts()->SetReadTotalMultiplier(-1);
+    port.Timeouts()->SetReadTotalConstant(10000);
+    std::thread first([this] { Send("f"); });
+    EXPECT_EQ(port.ReadStr(text, 5), 1);
+    first.join();
+    EXPECT_EQ(text, QByteArray("f"));
 }
 
 TEST_F(PtyTest, ModemLinesOfAPseudoTerminalAreIgnored)
