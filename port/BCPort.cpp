@@ -134,6 +134,9 @@ TBComPort::TBComPort(QObject* parent) : TPortOperations(parent), FTimeouts(std::
 
 TBComPort::~TBComPort()
 {
+    // The owner's handlers may already be half destroyed (members of a
+    // window go before its children): nothing more is delivered.
+    FDestroying = true;
     try {
         Close();
     } catch (const std::exception& error) {
@@ -524,8 +527,8 @@ void TBComPort::DispatchEvents(TComEvents events)
 {
     static constexpr TComEvent order[] = {evError, evRxChar, evTxEmpty, evRing, evCTS, evDSR, evRLSD, evRx80Full};
     for (TComEvent event : order) {
-        if (!Connected())
-            return; // a handler closed the port
+        if (!Connected() || FDestroying)
+            return; // a handler closed the port, or it is going away
         if (events.Contains(event))
             RunStep(event);
     }

@@ -110,6 +110,8 @@ public:
     using TComErrorEvent = std::function<void(QObject* Sender, TComErrors Errors)>;
 
     explicit TBComPort(QObject* parent = nullptr);
+    // Closes the port without delivering what is still pending: the main
+    // window should Close it itself while its handlers are still whole.
     ~TBComPort() override;
 
     // Settings. A changed value is applied at once to an open port (failure
@@ -210,6 +212,7 @@ private:
     std::unique_ptr<TComTimeouts> FTimeouts;
 
     std::atomic<bool> FConnected{false};
+    std::atomic<bool> FDestroying{false};
     int FHandle = -1;
     int FWakeFd = -1;
     TComThread* FEventThread = nullptr;

@@ -5,6 +5,7 @@
 
 #include <QFile>
 
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <sys/syscall.h>
@@ -395,8 +396,9 @@ TEST_F(PtyTest, CloseWhileADeliveryWaitsServesItAndDoesNotHang)
     };
     for (int round = 0; round < 20; ++round) {
         OpenPort(port);
+        const int before = delivered;
         Send("z");
-        ASSERT_TRUE(WaitFor([&] { return delivered > round || port.InputCount() > 0; }));
+        ASSERT_TRUE(WaitFor([&] { return delivered > before || port.InputCount() > 0; }));
         port.Close();
         EXPECT_FALSE(port.Connected());
     }
@@ -404,6 +406,22 @@ TEST_F(PtyTest, CloseWhileADeliveryWaitsServesItAndDoesNotHang)
     QCoreApplication::processEvents();
     EXPECT_EQ(delivered, atClose) << "nothing is delivered after Close";
     EXPECT_TRUE(connectedInHandler);
+}
+
+TEST_F(PtyTest, DestroyingAnOpenPortDeliversNothingMore)
+{
+    int calls = 0;
+    auto port = std::make_unique<TBComPort>();
+    port->OnRxChar = [&](QObject*, int) { ++calls; };
+    OpenPort(*port);
+    Send("late");
+    QElapsedTimer timer;
+    timer.start();
+    while (port->InputCount() == 0 && timer.elapsed() < 10000)
+        QThread::yieldCurrentThread();
+    port.reset(); // without serving the event loop: the batch may be waiting
+    QCoreApplication::processEvents();
+    EXPECT_EQ(calls, 0);
 }
 
 TEST_F(PtyTest, ClosedByTheOwnerWhenAskedFromTheEventThread)
