@@ -231,6 +231,11 @@ void TBComPort::Open()
     FConnected = true;
     try {
         ApplySettings();
+        // The event thread's wake-up descriptor: without it Close could not end the thread.
+        if (FWakeFd < 0)
+            FWakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        if (FWakeFd < 0)
+            Raise(MsgSetup);
     } catch (...) {
         DestroyHandle();
         FConnected = false;
@@ -622,8 +627,6 @@ void TBComPort::WakeThread() const
 
 void TBComPort::CreateEventThread()
 {
-    if (FWakeFd < 0)
-        FWakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     ++FSession;
     FDeviceLost = false;
     FAnnounced = 0;
@@ -764,28 +767,36 @@ void TComThread::run()
 
     // The device is watched edge-triggered: a wake-up per arrival, so data
     // that a handler leaves unread does not make the loop spin.
-    bool lost = epfd < 0;
-    if (!lost) {
-        epoll_event wake{};
-        wake.events = EPOLLIN;
-        wake.data.u32 = 0;
-        epoll_event dev{};
-        dev.events = EPOLLIN | EPOLLET;
-        dev.data.u32 = 1;
-        lost = ::epoll_ctl(epfd, EPOLL_CTL_ADD, port->FWakeFd, &wake) != 0 ||
-               ::epoll_ctl(epfd, EPOLL_CTL_ADD, fd, &dev) != 0;
+    epoll_event wake{};
+    wake.events = EPOLLIN;
+    wake.data.u32 = 0;
+    epoll_event dev{};
+    dev.events = EPOLLIN | EPOLLET;
+    dev.data.u32 = 1;
+    if (epfd < 0 || ::epoll_ctl(epfd, EPOLL_CTL_ADD, port->FWakeFd, &wake) != 0 ||
+        ::epoll_ctl(epfd, EPOLL_CTL_ADD, fd, &dev) != 0) {
+        // Nothing can be waited for: the owner learns that the port is deaf.
+        if (epfd >= 0)
+            ::close(epfd);
+        ReportDeviceLost();
+        std::lock_guard lock(port->FSyncMutex);
+        port->FThreadEnded = true;
+        port->FSyncCv.notify_all();
+        return;
     }
+    bool lost = false;
 
     // Line errors and modem-line changes are not reported by poll; they are
-    // read from the kernel's counters where the driver keeps them, else from
-    // the line states. A pseudo-terminal has neither, and nothing is looked at.
+    // read from the kernel's counters where the driver keeps them and from the
+    // line states, every 100 ms. A pseudo-terminal has neither, and the thread
+    // then sleeps until something arrives.
     TLineCounters counters;
     const bool watchCounters = ReadCounters(fd, counters);
     int modemBits = 0;
-    const bool watchModem = !watchCounters && ::ioctl(fd, TIOCMGET, &modemBits) == 0;
+    const bool watchModem = ::ioctl(fd, TIOCMGET, &modemBits) == 0;
     bool rx80 = false;
 
-    while (!lost || epfd >= 0) {
+    for (;;) {
         int timeout = -1;
         if (!lost && (watchCounters || watchModem))
             timeout = 100;
@@ -838,7 +849,9 @@ void TComThread::run()
                 port->FErrorWord |= ErrorWordFromCounters(counters, now);
                 counters = now;
             }
-        } else if (watchModem) {
+        }
+        // Not every driver counts line changes; the states themselves tell.
+        if (watchModem) {
             int bits = 0;
             if (::ioctl(fd, TIOCMGET, &bits) == 0) {
                 const int changed = bits ^ modemBits;
@@ -862,16 +875,12 @@ void TComThread::run()
             }
         }
 
-        TComEvents wanted;
-        for (TComEvent e : {evRxChar, evTxEmpty, evRing, evCTS, evDSR, evRLSD, evError, evRx80Full})
-            if (events.Contains(e) && port->FEventSet.Contains(e))
-                wanted.Include(e);
+        const TComEvents wanted = TComEvents::FromBits(events.Bits() & port->FEventSet.Bits());
         if (!wanted.Empty())
             Deliver(wanted);
     }
 
-    if (epfd >= 0)
-        ::close(epfd);
+    ::close(epfd);
     if (!port->FDeviceLost)
         ::tcflush(fd, TCIOFLUSH);
     std::lock_guard lock(port->FSyncMutex);
