@@ -201,7 +201,7 @@ void TBComPort::SetOutBufSize(int value)
 
 void TBComPort::SetPort(const QString& value)
 {
-    if (Connected())
+    if (FConnected)
         Raise(MsgWhileOpen);
     FPort = value;
 }
@@ -210,7 +210,7 @@ void TBComPort::SetSyncMethod(TSyncMethod value)
 {
     if (value == FSyncMethod)
         return;
-    if (Connected())
+    if (FConnected)
         Raise(MsgWhileOpen);
     FSyncMethod = value;
 }
@@ -225,7 +225,7 @@ void TBComPort::SetTimeouts(const TComTimeouts& value)
 
 void TBComPort::Open()
 {
-    if (Connected())
+    if (FConnected)
         return;
     CreateHandle();
     FConnected = true;
@@ -290,7 +290,7 @@ void TBComPort::ApplySettings()
 
 void TBComPort::Close()
 {
-    if (!Connected() || FClosing)
+    if (!FConnected || FClosing)
         return;
     if (FEventThread && QThread::currentThread() == FEventThread) {
         // A handler on the event thread (smNone) cannot wait for its own
@@ -329,7 +329,7 @@ void TBComPort::Close()
 
 void TBComPort::ApplyBuffers()
 {
-    if (!Connected())
+    if (!FConnected)
         return;
     // The kernel's queues have a fixed size; InBufSize still sets when the
     // input queue counts as 80 percent full.
@@ -340,7 +340,7 @@ void TBComPort::ApplyBuffers()
 
 void TBComPort::ApplyDCB()
 {
-    if (!Connected())
+    if (!FConnected)
         return;
     const TTermiosImage image = MakeTermios(MakeDcb(LineSettings()));
     if (FHandle < 0 || !SetTermios(FHandle, image))
@@ -352,7 +352,7 @@ void TBComPort::ApplyDCB()
 
 void TBComPort::ApplyTimeouts()
 {
-    if (!Connected())
+    if (!FConnected)
         return;
     // Reads and writes wait in ReadStr/WriteStr by these values; the device
     // itself only has to be there.
@@ -532,7 +532,7 @@ void TBComPort::DispatchEvents(TComEvents events)
 {
     static constexpr TComEvent order[] = {evError, evRxChar, evTxEmpty, evRing, evCTS, evDSR, evRLSD, evRx80Full};
     for (TComEvent event : order) {
-        if (!Connected() || FDestroying)
+        if (!FConnected || FDestroying)
             return; // a handler closed the port, or it is going away
         if (events.Contains(event))
             RunStep(event);
@@ -543,14 +543,30 @@ void TBComPort::RunStep(TComEvent event)
 {
     try {
         switch (event) {
-        case evError: DoError(); break;
-        case evRxChar: DoRxChar(); break;
-        case evTxEmpty: DoTxEmpty(); break;
-        case evRing: DoRing(); break;
-        case evCTS: DoCTSChange(); break;
-        case evDSR: DoDSRChange(); break;
-        case evRLSD: DoRLSDChange(); break;
-        case evRx80Full: DoRx80Full(); break;
+        case evError:
+            DoError();
+            break;
+        case evRxChar:
+            DoRxChar();
+            break;
+        case evTxEmpty:
+            DoTxEmpty();
+            break;
+        case evRing:
+            DoRing();
+            break;
+        case evCTS:
+            DoCTSChange();
+            break;
+        case evDSR:
+            DoDSRChange();
+            break;
+        case evRLSD:
+            DoRLSDChange();
+            break;
+        case evRx80Full:
+            DoRx80Full();
+            break;
         }
     } catch (const std::exception& error) {
         ReportPortError(error);
@@ -704,15 +720,14 @@ void TComThread::Deliver(TComEvents events)
         break;
     case smWindowSync: {
         // One message per event; the thread goes back to waiting at once.
-        static constexpr TComEvent order[] = {evError, evRxChar, evTxEmpty, evRing,
-                                              evCTS,   evDSR,    evRLSD,    evRx80Full};
+        static constexpr TComEvent order[] = {evError, evRxChar, evTxEmpty, evRing, evCTS, evDSR, evRLSD, evRx80Full};
         const std::uint64_t session = port->FSession;
         for (TComEvent event : order)
             if (events.Contains(event))
                 QMetaObject::invokeMethod(
                     port,
                     [port, event, session] {
-                        if (port->Connected() && port->FSession == session)
+                        if (port->FConnected && port->FSession == session)
                             port->RunStep(event);
                     },
                     Qt::QueuedConnection);
@@ -726,7 +741,8 @@ void TComThread::Deliver(TComEvents events)
         port->FPendingEvents = events;
         port->FSyncCv.notify_all(); // a Close waiting on the owner serves it
         lock.unlock();
-        QMetaObject::invokeMethod(port, [port] { port->ServeHandOver(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            port, [port] { port->ServeHandOver(); }, Qt::QueuedConnection);
         lock.lock();
         port->FSyncCv.wait(lock, [&] { return port->FDoneId >= id || port->FStopRequested; });
         break;
@@ -742,7 +758,7 @@ void TComThread::ReportDeviceLost()
     QMetaObject::invokeMethod(
         port,
         [port, session] {
-            if (!port->Connected() || port->FSession != session || !port->OnDeviceLost)
+            if (!port->FConnected || port->FSession != session || !port->OnDeviceLost)
                 return;
             try {
                 port->OnDeviceLost(port);

@@ -223,8 +223,8 @@ private:
     // Shared with the event thread.
     std::atomic<std::uint64_t> FSession{0};
     std::atomic<bool> FDeviceLost{false};
-    std::atomic<int> FAnnounced{0};       // waiting characters already reported
-    std::atomic<bool> FTxPending{false};  // written, not yet seen sent
+    std::atomic<int> FAnnounced{0};      // waiting characters already reported
+    std::atomic<bool> FTxPending{false}; // written, not yet seen sent
     std::atomic<std::uint32_t> FErrorWord{0};
 
     // Synchronous hand-over to the owner's thread.

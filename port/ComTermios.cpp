@@ -46,18 +46,30 @@ namespace {
 std::uint32_t SpeedCode(std::uint32_t rate)
 {
     switch (rate) {
-    case 110: return B110;
-    case 300: return B300;
-    case 600: return B600;
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    default: return BOTHER;
+    case 110:
+        return B110;
+    case 300:
+        return B300;
+    case 600:
+        return B600;
+    case 1200:
+        return B1200;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    default:
+        return BOTHER;
     }
 }
 
@@ -84,11 +96,20 @@ TTermiosImage MakeTermios(const TDcbImage& dcb)
     if (dcb.Flags & DcbParity) {
         t.c_iflag |= INPCK;
         switch (dcb.Parity) {
-        case paOdd: t.c_cflag |= PARENB | PARODD; break;
-        case paEven: t.c_cflag |= PARENB; break;
-        case paMark: t.c_cflag |= PARENB | PARODD | CMSPAR; break;
-        case paSpace: t.c_cflag |= PARENB | CMSPAR; break;
-        default: break;
+        case paOdd:
+            t.c_cflag |= PARENB | PARODD;
+            break;
+        case paEven:
+            t.c_cflag |= PARENB;
+            break;
+        case paMark:
+            t.c_cflag |= PARENB | PARODD | CMSPAR;
+            break;
+        case paSpace:
+            t.c_cflag |= PARENB | CMSPAR;
+            break;
+        default:
+            break;
         }
     }
 
@@ -174,16 +195,15 @@ struct TEventBit {
     TComEvent Event;
     std::uint32_t Mask;
 };
-constexpr TEventBit EventBits[] = {{evRxChar, 0x0001}, {evTxEmpty, 0x0004}, {evRing, 0x0100}, {evCTS, 0x0008},
+constexpr TEventBit EventBits[] = {{evRxChar, 0x0001}, {evTxEmpty, 0x0004}, {evRing, 0x0100},  {evCTS, 0x0008},
                                    {evDSR, 0x0010},    {evRLSD, 0x0020},    {evError, 0x0080}, {evRx80Full, 0x0400}};
 
 struct TErrorBit {
     TComError Error;
     std::uint32_t Word;
 };
-constexpr TErrorBit ErrorBits[] = {{ceFrame, 0x0008},   {ceRxParity, 0x0004}, {ceOverrun, 0x0002},
-                                   {ceRxOver, 0x0001},  {ceTxFull, 0x0100},   {ceBreak, 0x0010},
-                                   {ceIO, 0x0400},      {ceMode, 0x8000}};
+constexpr TErrorBit ErrorBits[] = {{ceFrame, 0x0008},  {ceRxParity, 0x0004}, {ceOverrun, 0x0002}, {ceRxOver, 0x0001},
+                                   {ceTxFull, 0x0100}, {ceBreak, 0x0010},    {ceIO, 0x0400},      {ceMode, 0x8000}};
 
 } // namespace
 

@@ -37,10 +37,10 @@ struct TDcbImage {
 };
 
 // Flag word bits that the component sets.
-inline constexpr std::uint32_t DcbBinary = 0x0001;        // fBinary
-inline constexpr std::uint32_t DcbParity = 0x0002;        // fParity
-inline constexpr std::uint32_t DcbDtrEnable = 0x0010;     // fDtrControl = DTR_CONTROL_ENABLE
-inline constexpr std::uint32_t DcbRtsEnable = 0x1000;     // fRtsControl = RTS_CONTROL_ENABLE
+inline constexpr std::uint32_t DcbBinary = 0x0001;    // fBinary
+inline constexpr std::uint32_t DcbParity = 0x0002;    // fParity
+inline constexpr std::uint32_t DcbDtrEnable = 0x0010; // fDtrControl = DTR_CONTROL_ENABLE
+inline constexpr std::uint32_t DcbRtsEnable = 0x1000; // fRtsControl = RTS_CONTROL_ENABLE
 
 // 0x1011 without parity, 0x1013 with it.
 std::uint32_t DcbFlags(TParity parity);

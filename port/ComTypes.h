@@ -32,8 +32,7 @@ enum TComError { ceFrame, ceRxParity, ceOverrun, ceBreak, ceIO, ceMode, ceRxOver
 enum TModemSignal { msCTS, msDSR, msRing, msRLSD };
 
 // A set of enumeration elements, one bit per ordinal.
-template <typename E>
-class TEnumSet {
+template <typename E> class TEnumSet {
 public:
     constexpr TEnumSet() = default;
     constexpr TEnumSet(std::initializer_list<E> elements)

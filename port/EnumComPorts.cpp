@@ -83,8 +83,7 @@ QString ResolvePortPath(const QString& name)
 {
     if (name.startsWith(QLatin1Char('/')))
         return name;
-    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String(".") ||
-        name == QLatin1String(".."))
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String(".") || name == QLatin1String(".."))
         return {};
     const QString dir = VirtualPortDirectory();
     if (!dir.isEmpty()) {

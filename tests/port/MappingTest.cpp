@@ -51,9 +51,9 @@ TEST(TermiosMapping, StandardSpeedsUseTheirCodeAndTheOthersBother)
     struct {
         TBaudRate Rate;
         std::uint32_t Code;
-    } const cases[] = {{br110, B110},       {br300, B300},      {br600, B600},       {br1200, B1200},
-                       {br2400, B2400},     {br4800, B4800},    {br9600, B9600},     {br14400, BOTHER},
-                       {br19200, B19200},   {br38400, B38400},  {br56000, BOTHER},   {br57600, B57600},
+    } const cases[] = {{br110, B110},       {br300, B300},      {br600, B600},     {br1200, B1200},
+                       {br2400, B2400},     {br4800, B4800},    {br9600, B9600},   {br14400, BOTHER},
+                       {br19200, B19200},   {br38400, B38400},  {br56000, BOTHER}, {br57600, B57600},
                        {br115200, B115200}, {br128000, BOTHER}, {br256000, BOTHER}};
     for (const auto& c : cases) {
         const TTermiosImage t = Termios(c.Rate, bs8, paNone, sb1);

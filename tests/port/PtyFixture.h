@@ -17,8 +17,7 @@
 #include <unistd.h>
 
 // Spins the owner's event loop until cond holds or a generous deadline passes.
-template <typename Cond>
-bool WaitFor(Cond cond, int ms = 10000)
+template <typename Cond> bool WaitFor(Cond cond, int ms = 10000)
 {
     QElapsedTimer timer;
     timer.start();
@@ -32,8 +31,7 @@ bool WaitFor(Cond cond, int ms = 10000)
 }
 
 // The message of the EComPort that f raises; empty when it raises none.
-template <typename F>
-QString ErrorOf(F f)
+template <typename F> QString ErrorOf(F f)
 {
     try {
         f();

@@ -7,8 +7,8 @@
 
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <sys/syscall.h>
+#include <thread>
 
 namespace {
 
@@ -64,8 +64,8 @@ TEST_F(PtyTest, NonexistentNameLeavesThePortClosed)
     EXPECT_EQ(ErrorOf([&] { port.Open(); }), QStringLiteral("Попытка открыть несуществующий COM-порт"));
     EXPECT_FALSE(port.Connected());
     // A link left behind by a simulator that has gone is a port that does not exist.
-    ASSERT_EQ(::symlink("/dev/pts/999999", QDir(Dir.path()).filePath(QStringLiteral("vgone")).toLocal8Bit().constData()),
-              0);
+    ASSERT_EQ(
+        ::symlink("/dev/pts/999999", QDir(Dir.path()).filePath(QStringLiteral("vgone")).toLocal8Bit().constData()), 0);
     port.SetPort(QStringLiteral("vgone"));
     EXPECT_EQ(ErrorOf([&] { port.Open(); }), QStringLiteral("Попытка открыть несуществующий COM-порт"));
     EXPECT_FALSE(port.Connected());

@@ -143,8 +143,8 @@ protected:
     }
     void AddLink(const QString& name, const QString& target)
     {
-        ASSERT_EQ(::symlink(target.toLocal8Bit().constData(), QDir(Virt.path()).filePath(name).toLocal8Bit().constData()),
-                  0);
+        ASSERT_EQ(
+            ::symlink(target.toLocal8Bit().constData(), QDir(Virt.path()).filePath(name).toLocal8Bit().constData()), 0);
     }
     QStringList List()
     {
@@ -161,10 +161,10 @@ TEST_F(PortListTest, RealPortsWithoutPhantomUartsSortedCaseInsensitively)
     AddTty(QStringLiteral("ttyS0"), true, "4\n");
     AddTty(QStringLiteral("ttyS1"), true, "0\n"); // registered, not there
     AddTty(QStringLiteral("ttyS10"), true, "4\n");
-    AddTty(QStringLiteral("ttyS2"), true);         // no type file: counts as present
+    AddTty(QStringLiteral("ttyS2"), true); // no type file: counts as present
     AddTty(QStringLiteral("ttyUSB0"), true);
     AddTty(QStringLiteral("ttyACM0"), true);
-    AddTty(QStringLiteral("tty1"), false);         // a console, no device behind it
+    AddTty(QStringLiteral("tty1"), false); // a console, no device behind it
     AddTty(QStringLiteral("ptmx"), false);
     AddTty(QStringLiteral("ttyUSB1"), true, nullptr, false); // no node in /dev
     EXPECT_EQ(List(), QStringList({"ttyACM0", "ttyS0", "ttyS10", "ttyS2", "ttyUSB0"}));
@@ -187,8 +187,8 @@ TEST_F(PortListTest, NoPortsGiveAnEmptyList)
 {
     EXPECT_TRUE(List().isEmpty());
     QStringList list{QStringLiteral("old")};
-    zorvex::detail::ListComPorts(Sys.path() + QStringLiteral("/none"), Dev.path(), Virt.path() + QStringLiteral("/none"),
-                                 list);
+    zorvex::detail::ListComPorts(Sys.path() + QStringLiteral("/none"), Dev.path(),
+                                 Virt.path() + QStringLiteral("/none"), list);
     EXPECT_TRUE(list.isEmpty());
 }
 
