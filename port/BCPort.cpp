@@ -1,0 +1,905 @@
+#include "port/BCPort.h"
+
+#include <QMetaObject>
+#include <QtGlobal>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+const char* const MsgNoPort = "Попытка открыть несуществующий COM-порт";
+const char* const MsgBusy = "Порт занят другой программой";
+const char* const MsgWrite = "Ошибка записи в порт";
+const char* const MsgRead = "Ошибка чтения из порта";
+const char* const MsgPurge = "Ошибка функции PurgeComm";
+const char* const MsgCommState = "Ошибка функции SetCommState";
+const char* const MsgTimeouts = "Ошибка функции SetCommTimeouts";
+const char* const MsgSetup = "Ошибка функции SetupComm";
+const char* const MsgClearError = "Ошибка функции ClearCommError";
+const char* const MsgModemStatus = "Ошибка функции GetCommModemStatus";
+const char* const MsgEscape = "Ошибка функции EscapeCommFunction";
+const char* const MsgWhileOpen = "Нельзя менять свойство, пока порт открыт";
+
+std::mutex HandlerMutex;
+TPortErrorHandler ErrorHandler;
+
+// A device without modem lines (pseudo-terminal, many virtual ports).
+bool NoModemLines(int err) { return err == ENOTTY || err == EINVAL; }
+
+// The device is gone: hung up or unplugged.
+bool DeviceGone(int err) { return err == EIO || err == ENXIO || err == ENODEV; }
+
+bool ReadCounters(int fd, TLineCounters& counters)
+{
+    serial_icounter_struct ic{};
+    if (::ioctl(fd, TIOCGICOUNT, &ic) != 0)
+        return false;
+    counters.Frame = static_cast<std::uint32_t>(ic.frame);
+    counters.Parity = static_cast<std::uint32_t>(ic.parity);
+    counters.Overrun = static_cast<std::uint32_t>(ic.overrun);
+    counters.BufOverrun = static_cast<std::uint32_t>(ic.buf_overrun);
+    counters.Break = static_cast<std::uint32_t>(ic.brk);
+    counters.Cts = static_cast<std::uint32_t>(ic.cts);
+    counters.Dsr = static_cast<std::uint32_t>(ic.dsr);
+    counters.Ring = static_cast<std::uint32_t>(ic.rng);
+    counters.Dcd = static_cast<std::uint32_t>(ic.dcd);
+    return true;
+}
+
+using Clock = std::chrono::steady_clock;
+
+// Milliseconds left until deadline for poll(); -1 when there is none.
+int Remaining(Clock::time_point deadline, bool limited)
+{
+    if (!limited)
+        return -1;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 1 << 30));
+}
+
+Clock::time_point After(std::int64_t ms) { return Clock::now() + std::chrono::milliseconds(ms); }
+
+} // namespace
+
+EComPort::EComPort(const QString& message) : std::runtime_error(message.toStdString()) {}
+
+void SetPortErrorHandler(TPortErrorHandler handler)
+{
+    std::lock_guard lock(HandlerMutex);
+    ErrorHandler = std::move(handler);
+}
+
+void ReportPortError(const std::exception& error)
+{
+    TPortErrorHandler handler;
+    {
+        std::lock_guard lock(HandlerMutex);
+        handler = ErrorHandler;
+    }
+    if (handler)
+        handler(error);
+    else
+        qWarning("%s", error.what());
+}
+
+// --- TComTimeouts ---
+
+void TComTimeouts::Set(int& field, int value)
+{
+    if (field == value)
+        return;
+    field = value;
+    if (FComPort)
+        FComPort->ApplyTimeouts();
+}
+
+void TComTimeouts::SetReadInterval(int value) { Set(FReadInterval, value); }
+void TComTimeouts::SetReadTotalMultiplier(int value) { Set(FReadTotalMultiplier, value); }
+void TComTimeouts::SetReadTotalConstant(int value) { Set(FReadTotalConstant, value); }
+void TComTimeouts::SetWriteTotalMultiplier(int value) { Set(FWriteTotalMultiplier, value); }
+void TComTimeouts::SetWriteTotalConstant(int value) { Set(FWriteTotalConstant, value); }
+
+void TComTimeouts::Assign(const TComTimeouts& source)
+{
+    FReadInterval = source.FReadInterval;
+    FReadTotalMultiplier = source.FReadTotalMultiplier;
+    FReadTotalConstant = source.FReadTotalConstant;
+    FWriteTotalMultiplier = source.FWriteTotalMultiplier;
+    FWriteTotalConstant = source.FWriteTotalConstant;
+}
+
+TCommTimeoutsImage TComTimeouts::Image() const
+{
+    return MakeCommTimeouts(FReadInterval, FReadTotalMultiplier, FReadTotalConstant, FWriteTotalMultiplier,
+                            FWriteTotalConstant);
+}
+
+// --- TBComPort: settings ---
+
+TBComPort::TBComPort(QObject* parent) : TPortOperations(parent), FTimeouts(std::make_unique<TComTimeouts>(this))
+{
+    FAppliedTimeouts = FTimeouts->Image();
+}
+
+TBComPort::~TBComPort()
+{
+    // The owner's handlers may already be half destroyed (members of a
+    // window go before its children): nothing more is delivered.
+    FDestroying = true;
+    try {
+        Close();
+    } catch (const std::exception& error) {
+        // The lines could not be switched off; release the device all the same.
+        qWarning("%s", error.what());
+        DestroyEventThread();
+        DestroyHandle();
+        FConnected = false;
+    }
+    FTimeouts.reset();
+}
+
+void TBComPort::Raise(const char* message) const { throw EComPort(QString::fromUtf8(message)); }
+
+void TBComPort::SetBaudRate(TBaudRate value)
+{
+    if (value == FBaudRate)
+        return;
+    FBaudRate = value;
+    ApplyDCB();
+}
+
+void TBComPort::SetByteSize(TByteSize value)
+{
+    if (value == FByteSize)
+        return;
+    FByteSize = value;
+    ApplyDCB();
+}
+
+void TBComPort::SetParity(TParity value)
+{
+    if (value == FParity)
+        return;
+    FParity = value;
+    ApplyDCB();
+}
+
+void TBComPort::SetStopBits(TStopBits value)
+{
+    if (value == FStopBits)
+        return;
+    FStopBits = value;
+    ApplyDCB();
+}
+
+void TBComPort::SetInBufSize(int value)
+{
+    if (value == FInBufSize)
+        return;
+    FInBufSize = value > 0 && value % 2 == 1 ? value - 1 : value;
+    ApplyBuffers();
+}
+
+void TBComPort::SetOutBufSize(int value)
+{
+    if (value == FOutBufSize)
+        return;
+    FOutBufSize = value > 0 && value % 2 == 1 ? value - 1 : value;
+    ApplyBuffers();
+}
+
+void TBComPort::SetPort(const QString& value)
+{
+    if (FConnected)
+        Raise(MsgWhileOpen);
+    FPort = value;
+}
+
+void TBComPort::SetSyncMethod(TSyncMethod value)
+{
+    if (value == FSyncMethod)
+        return;
+    if (FConnected)
+        Raise(MsgWhileOpen);
+    FSyncMethod = value;
+}
+
+void TBComPort::SetTimeouts(const TComTimeouts& value)
+{
+    FTimeouts->Assign(value);
+    ApplyTimeouts();
+}
+
+// --- Opening and closing ---
+
+void TBComPort::Open()
+{
+    if (FConnected)
+        return;
+    CreateHandle();
+    FConnected = true;
+    try {
+        ApplySettings();
+        // The event thread's wake-up descriptor: without it Close could not end the thread.
+        if (FWakeFd < 0)
+            FWakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        if (FWakeFd < 0)
+            Raise(MsgSetup);
+    } catch (...) {
+        DestroyHandle();
+        FConnected = false;
+        throw;
+    }
+    CreateEventThread();
+}
+
+void TBComPort::CreateHandle()
+{
+    const QString path = ResolvePortPath(FPort);
+    const QByteArray native = path.toLocal8Bit();
+    const int fd = path.isEmpty() ? -1 : ::open(native.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = path.isEmpty() ? ENOENT : errno;
+        if (err == ENOENT || err == ENXIO || err == ENODEV || err == ENOTDIR)
+            Raise(MsgNoPort);
+        if (err == EACCES || err == EPERM || err == EBUSY)
+            Raise(MsgBusy);
+        // Any other refusal leaves no handle, and applying the settings fails.
+        FHandle = -1;
+        return;
+    }
+    // flock keeps out other programs and other instances, root included;
+    // TIOCEXCL also keeps out programs that do not lock.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        ::close(fd);
+        Raise(MsgBusy);
+    }
+    ::ioctl(fd, TIOCEXCL);
+    FHandle = fd;
+}
+
+void TBComPort::DestroyHandle()
+{
+    if (FHandle < 0)
+        return;
+    // Discard what cannot be sent, or close() may wait for it up to 30 s.
+    ::tcflush(FHandle, TCIOFLUSH);
+    ::ioctl(FHandle, TIOCNXCL);
+    ::flock(FHandle, LOCK_UN);
+    ::close(FHandle);
+    FHandle = -1;
+}
+
+void TBComPort::ApplySettings()
+{
+    ApplyBuffers();
+    ApplyDCB();
+    ApplyTimeouts();
+}
+
+void TBComPort::Close()
+{
+    if (!FConnected || FClosing)
+        return;
+    if (FEventThread && QThread::currentThread() == FEventThread) {
+        // A handler on the event thread (smNone) cannot wait for its own
+        // thread: the owner closes the port as soon as it gets there.
+        FEventThread->SignalClose();
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                try {
+                    Close();
+                } catch (const std::exception& error) {
+                    ReportPortError(error);
+                }
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    FClosing = true;
+    struct TReset {
+        bool& Flag;
+        ~TReset() { Flag = false; }
+    } reset{FClosing};
+
+    // A vanished device has no lines left to switch; it is released all the same.
+    if (!FDeviceLost) {
+        if (!ModemLines(TIOCMBIC, TIOCM_DTR) && !DeviceGone(errno))
+            Raise(MsgEscape);
+        if (!ModemLines(TIOCMBIC, TIOCM_RTS) && !DeviceGone(errno))
+            Raise(MsgEscape);
+        AbortAll();
+    }
+    DestroyEventThread();
+    DestroyHandle();
+    FConnected = false;
+}
+
+void TBComPort::ApplyBuffers()
+{
+    if (!FConnected)
+        return;
+    // The kernel's queues have a fixed size; InBufSize still sets when the
+    // input queue counts as 80 percent full.
+    if (FHandle < 0 || ::fcntl(FHandle, F_GETFD) < 0)
+        Raise(MsgSetup);
+    FAppliedInBufSize = FInBufSize;
+}
+
+void TBComPort::ApplyDCB()
+{
+    if (!FConnected)
+        return;
+    const TTermiosImage image = MakeTermios(MakeDcb(LineSettings()));
+    if (FHandle < 0 || !SetTermios(FHandle, image))
+        Raise(MsgCommState);
+    // DTR_CONTROL_ENABLE and RTS_CONTROL_ENABLE: both lines on.
+    if (!ModemLines(TIOCMBIS, TIOCM_DTR | TIOCM_RTS))
+        Raise(MsgCommState);
+}
+
+void TBComPort::ApplyTimeouts()
+{
+    if (!FConnected)
+        return;
+    // Reads and writes wait in ReadStr/WriteStr by these values; the device
+    // itself only has to be there.
+    TTermiosImage current;
+    if (FHandle < 0 || !GetTermios(FHandle, current))
+        Raise(MsgTimeouts);
+    FAppliedTimeouts = FTimeouts->Image();
+}
+
+// --- Lines ---
+
+bool TBComPort::ModemLines(unsigned long request, int bits)
+{
+    if (FHandle >= 0 && ::ioctl(FHandle, request, &bits) == 0)
+        return true;
+    if (FHandle < 0)
+        errno = EBADF;
+    return NoModemLines(errno);
+}
+
+void TBComPort::SetRTS(bool state)
+{
+    if (!ModemLines(state ? TIOCMBIS : TIOCMBIC, TIOCM_RTS))
+        Raise(MsgEscape);
+}
+
+void TBComPort::SetDTR(bool state)
+{
+    if (!ModemLines(state ? TIOCMBIS : TIOCMBIC, TIOCM_DTR))
+        Raise(MsgEscape);
+}
+
+TModemSignals TBComPort::ModemSignals()
+{
+    int bits = 0;
+    if (FHandle < 0 || ::ioctl(FHandle, TIOCMGET, &bits) != 0) {
+        if (FHandle >= 0 && NoModemLines(errno))
+            return {};
+        Raise(MsgModemStatus);
+    }
+    TModemSignals lines;
+    if (bits & TIOCM_CTS)
+        lines.Include(msCTS);
+    if (bits & TIOCM_DSR)
+        lines.Include(msDSR);
+    if (bits & TIOCM_RNG)
+        lines.Include(msRing);
+    if (bits & TIOCM_CAR)
+        lines.Include(msRLSD);
+    return lines;
+}
+
+int TBComPort::InputCount()
+{
+    int count = 0;
+    if (FHandle < 0 || ::ioctl(FHandle, FIONREAD, &count) != 0)
+        Raise(MsgClearError);
+    FErrorWord = 0;
+    return count;
+}
+
+void TBComPort::AbortAll()
+{
+    // Reads and writes complete within their own call here, so there is no
+    // pending operation to abort; the queues are left as they are.
+    if (FHandle < 0 || ::fcntl(FHandle, F_GETFD) < 0)
+        Raise(MsgPurge);
+}
+
+// --- Reading and writing ---
+
+int TBComPort::WriteStr(const QByteArray& text)
+{
+    if (text.isEmpty())
+        return 0;
+    if (FHandle < 0)
+        Raise(MsgWrite);
+    const std::int64_t limit = WriteLimitMs(FAppliedTimeouts, static_cast<int>(text.size()));
+    const auto deadline = After(limit < 0 ? 0 : limit);
+    qsizetype written = 0;
+    while (written < text.size()) {
+        const ssize_t n = ::write(FHandle, text.constData() + written, static_cast<size_t>(text.size() - written));
+        if (n > 0) {
+            written += n;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN)
+            Raise(MsgWrite);
+        pollfd p{FHandle, POLLOUT, 0};
+        const int r = ::poll(&p, 1, Remaining(deadline, limit >= 0));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+            Raise(MsgWrite);
+        if (r == 0)
+            break; // the write limit ran out: what went out is the result
+    }
+    FTxPending = true;
+    WakeThread();
+    return static_cast<int>(written);
+}
+
+int TBComPort::ReadStr(QByteArray& text, int count)
+{
+    text.clear();
+    if (count <= 0)
+        return 0;
+    if (FHandle < 0)
+        Raise(MsgRead);
+    const TReadPlan plan = MakeReadPlan(FAppliedTimeouts, count);
+    text.resize(count);
+    int got = 0;
+
+    // Takes what waits; false once nothing more waits.
+    const auto take = [&] {
+        while (got < count) {
+            const ssize_t n = ::read(FHandle, text.data() + got, static_cast<size_t>(count - got));
+            if (n > 0) {
+                got += static_cast<int>(n);
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && errno == EAGAIN)
+                return false;
+            // 0 with VMIN 1 is a hang-up, not an empty queue.
+            text.clear();
+            Raise(MsgRead);
+        }
+        return true;
+    };
+    // Waits up to ms (-1: without limit) for input; false when the time ran out.
+    const auto wait = [&](int ms) {
+        for (;;) {
+            pollfd p{FHandle, POLLIN, 0};
+            const int r = ::poll(&p, 1, ms);
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r < 0) {
+                text.clear();
+                Raise(MsgRead);
+            }
+            return r > 0;
+        }
+    };
+
+    take();
+    if (plan.Mode == TReadMode::WaitForFirst && got == 0) {
+        if (wait(static_cast<int>(std::min<std::int64_t>(plan.TotalMs, 1 << 30))))
+            take();
+    } else if (plan.Mode == TReadMode::Timed) {
+        const auto total = After(plan.TotalMs < 0 ? 0 : plan.TotalMs);
+        while (got < count) {
+            int ms = Remaining(total, plan.TotalMs >= 0);
+            if (got > 0 && plan.IntervalMs >= 0) {
+                const int interval = static_cast<int>(std::min<std::int64_t>(plan.IntervalMs, 1 << 30));
+                ms = ms < 0 ? interval : std::min(ms, interval);
+            }
+            if (ms == 0 || !wait(ms))
+                break;
+            take();
+        }
+    }
+    text.resize(got);
+    // What was read no longer counts as reported-and-waiting.
+    int announced = FAnnounced.load();
+    while (!FAnnounced.compare_exchange_weak(announced, std::max(0, announced - got))) {
+    }
+    return got;
+}
+
+// --- Delivery ---
+
+void TBComPort::DispatchEvents(TComEvents events)
+{
+    static constexpr TComEvent order[] = {evError, evRxChar, evTxEmpty, evRing, evCTS, evDSR, evRLSD, evRx80Full};
+    for (TComEvent event : order) {
+        if (!FConnected || FDestroying)
+            return; // a handler closed the port, or it is going away
+        if (events.Contains(event))
+            RunStep(event);
+    }
+}
+
+void TBComPort::RunStep(TComEvent event)
+{
+    try {
+        switch (event) {
+        case evError:
+            DoError();
+            break;
+        case evRxChar:
+            DoRxChar();
+            break;
+        case evTxEmpty:
+            DoTxEmpty();
+            break;
+        case evRing:
+            DoRing();
+            break;
+        case evCTS:
+            DoCTSChange();
+            break;
+        case evDSR:
+            DoDSRChange();
+            break;
+        case evRLSD:
+            DoRLSDChange();
+            break;
+        case evRx80Full:
+            DoRx80Full();
+            break;
+        }
+    } catch (const std::exception& error) {
+        ReportPortError(error);
+    } catch (...) {
+        ReportPortError(std::runtime_error("Неизвестная ошибка в обработчике порта"));
+    }
+}
+
+void TBComPort::DoError()
+{
+    int count = 0;
+    if (FHandle < 0 || ::ioctl(FHandle, FIONREAD, &count) != 0)
+        Raise(MsgClearError);
+    const TComErrors errors = ErrorsFromWord(FErrorWord.exchange(0), FParity != paNone);
+    if (!errors.Empty() && OnError)
+        OnError(this, errors);
+}
+
+void TBComPort::DoRxChar()
+{
+    const int count = InputCount();
+    int announced = FAnnounced.load();
+    while (announced < count && !FAnnounced.compare_exchange_weak(announced, count)) {
+    }
+    if (count > 0 && OnRxChar)
+        OnRxChar(this, count);
+}
+
+void TBComPort::DoTxEmpty()
+{
+    if (OnTxEmpty)
+        OnTxEmpty(this);
+}
+
+void TBComPort::DoRing()
+{
+    if (OnRing)
+        OnRing(this);
+}
+
+void TBComPort::DoCTSChange()
+{
+    if (OnCTSChange)
+        OnCTSChange(this, ModemSignals().Contains(msCTS));
+}
+
+void TBComPort::DoDSRChange()
+{
+    if (OnDSRChange)
+        OnDSRChange(this, ModemSignals().Contains(msDSR));
+}
+
+void TBComPort::DoRLSDChange()
+{
+    if (OnRLSDChange)
+        OnRLSDChange(this, ModemSignals().Contains(msRLSD));
+}
+
+void TBComPort::DoRx80Full()
+{
+    if (OnRx80Full)
+        OnRx80Full(this);
+}
+
+// --- The event thread ---
+
+void TBComPort::WakeThread() const
+{
+    if (FWakeFd >= 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t n = ::write(FWakeFd, &one, sizeof one);
+    }
+}
+
+void TBComPort::CreateEventThread()
+{
+    ++FSession;
+    FDeviceLost = false;
+    FAnnounced = 0;
+    FTxPending = false;
+    FErrorWord = 0;
+    {
+        std::lock_guard lock(FSyncMutex);
+        FStopRequested = false;
+        FThreadEnded = false;
+        FServedId = FDoneId = FPostedId;
+    }
+    FEventThread = new TComThread(this);
+    FEventThread->start(FPriority);
+}
+
+void TBComPort::DestroyEventThread()
+{
+    if (!FEventThread)
+        return;
+    FEventThread->SignalClose();
+    const bool onOwner = QThread::currentThread() == thread();
+    {
+        std::unique_lock lock(FSyncMutex);
+        while (!FThreadEnded) {
+            if (onOwner && FServedId < FPostedId) {
+                // The thread waits for this thread: serve the hand-over here.
+                lock.unlock();
+                ServeHandOver();
+                lock.lock();
+                continue;
+            }
+            FSyncCv.wait(lock);
+        }
+    }
+    FEventThread->wait();
+    delete FEventThread;
+    FEventThread = nullptr;
+    if (FWakeFd >= 0) {
+        ::close(FWakeFd);
+        FWakeFd = -1;
+    }
+}
+
+void TBComPort::ServeHandOver()
+{
+    std::unique_lock lock(FSyncMutex);
+    if (FServedId >= FPostedId)
+        return;
+    const std::uint64_t id = FPostedId;
+    FServedId = id;
+    const TComEvents events = FPendingEvents;
+    lock.unlock();
+    DispatchEvents(events);
+    lock.lock();
+    FDoneId = std::max(FDoneId, id);
+    FSyncCv.notify_all();
+}
+
+void TComThread::SignalClose()
+{
+    {
+        std::lock_guard lock(FPort->FSyncMutex);
+        FPort->FStopRequested = true;
+    }
+    FPort->FSyncCv.notify_all();
+    FPort->WakeThread();
+}
+
+void TComThread::Deliver(TComEvents events)
+{
+    TBComPort* port = FPort;
+    switch (port->FSyncMethod) {
+    case smNone:
+        port->DispatchEvents(events);
+        break;
+    case smWindowSync: {
+        // One message per event; the thread goes back to waiting at once.
+        static constexpr TComEvent order[] = {evError, evRxChar, evTxEmpty, evRing, evCTS, evDSR, evRLSD, evRx80Full};
+        const std::uint64_t session = port->FSession;
+        for (TComEvent event : order)
+            if (events.Contains(event))
+                QMetaObject::invokeMethod(
+                    port,
+                    [port, event, session] {
+                        if (port->FConnected && port->FSession == session)
+                            port->RunStep(event);
+                    },
+                    Qt::QueuedConnection);
+        break;
+    }
+    case smThreadSync: {
+        std::unique_lock lock(port->FSyncMutex);
+        if (port->FStopRequested)
+            return;
+        const std::uint64_t id = ++port->FPostedId;
+        port->FPendingEvents = events;
+        port->FSyncCv.notify_all(); // a Close waiting on the owner serves it
+        lock.unlock();
+        QMetaObject::invokeMethod(
+            port, [port] { port->ServeHandOver(); }, Qt::QueuedConnection);
+        lock.lock();
+        port->FSyncCv.wait(lock, [&] { return port->FDoneId >= id || port->FStopRequested; });
+        break;
+    }
+    }
+}
+
+void TComThread::ReportDeviceLost()
+{
+    TBComPort* port = FPort;
+    port->FDeviceLost = true;
+    const std::uint64_t session = port->FSession;
+    QMetaObject::invokeMethod(
+        port,
+        [port, session] {
+            if (!port->FConnected || port->FSession != session || !port->OnDeviceLost)
+                return;
+            try {
+                port->OnDeviceLost(port);
+            } catch (const std::exception& error) {
+                ReportPortError(error);
+            } catch (...) {
+                ReportPortError(std::runtime_error("Неизвестная ошибка в обработчике порта"));
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void TComThread::run()
+{
+    TBComPort* port = FPort;
+    const int fd = port->FHandle;
+    const int epfd = ::epoll_create1(EPOLL_CLOEXEC);
+    const auto stopRequested = [port] {
+        std::lock_guard lock(port->FSyncMutex);
+        return port->FStopRequested;
+    };
+
+    // The device is watched edge-triggered: a wake-up per arrival, so data
+    // that a handler leaves unread does not make the loop spin.
+    epoll_event wake{};
+    wake.events = EPOLLIN;
+    wake.data.u32 = 0;
+    epoll_event dev{};
+    dev.events = EPOLLIN | EPOLLET;
+    dev.data.u32 = 1;
+    if (epfd < 0 || ::epoll_ctl(epfd, EPOLL_CTL_ADD, port->FWakeFd, &wake) != 0 ||
+        ::epoll_ctl(epfd, EPOLL_CTL_ADD, fd, &dev) != 0) {
+        // Nothing can be waited for: the owner learns that the port is deaf.
+        if (epfd >= 0)
+            ::close(epfd);
+        ReportDeviceLost();
+        std::lock_guard lock(port->FSyncMutex);
+        port->FThreadEnded = true;
+        port->FSyncCv.notify_all();
+        return;
+    }
+    bool lost = false;
+
+    // Line errors and modem-line changes are not reported by poll; they are
+    // read from the kernel's counters where the driver keeps them and from the
+    // line states, every 100 ms. A pseudo-terminal has neither, and the thread
+    // then sleeps until something arrives.
+    TLineCounters counters;
+    const bool watchCounters = ReadCounters(fd, counters);
+    int modemBits = 0;
+    const bool watchModem = ::ioctl(fd, TIOCMGET, &modemBits) == 0;
+    bool rx80 = false;
+
+    for (;;) {
+        int timeout = -1;
+        if (!lost && (watchCounters || watchModem))
+            timeout = 100;
+        if (!lost && port->FTxPending)
+            timeout = 10;
+        epoll_event ready[2];
+        const int n = ::epoll_wait(epfd, ready, 2, timeout);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            break;
+        bool hangUp = false;
+        for (int i = 0; i < n; ++i) {
+            if (ready[i].data.u32 == 0) {
+                std::uint64_t count;
+                [[maybe_unused]] const ssize_t r = ::read(port->FWakeFd, &count, sizeof count);
+            } else if (ready[i].events & (EPOLLHUP | EPOLLERR)) {
+                hangUp = true;
+            }
+        }
+        if (stopRequested())
+            break;
+        if (lost)
+            continue;
+
+        int waiting = 0;
+        if (hangUp || ::ioctl(fd, FIONREAD, &waiting) != 0) {
+            // Stop watching the descriptor: after a hang-up it is ready forever.
+            ::epoll_ctl(epfd, EPOLL_CTL_DEL, fd, nullptr);
+            lost = true;
+            ReportDeviceLost();
+            continue;
+        }
+
+        TComEvents events;
+        if (waiting > port->FAnnounced.load()) {
+            events.Include(evRxChar);
+            port->FAnnounced = waiting;
+        }
+        const int bufSize = port->FAppliedInBufSize.load();
+        const bool nearlyFull = bufSize > 0 && waiting >= std::max(1, bufSize * 8 / 10);
+        if (nearlyFull && !rx80)
+            events.Include(evRx80Full);
+        rx80 = nearlyFull;
+
+        if (watchCounters) {
+            TLineCounters now;
+            if (ReadCounters(fd, now)) {
+                events |= EventsFromCounters(counters, now);
+                port->FErrorWord |= ErrorWordFromCounters(counters, now);
+                counters = now;
+            }
+        }
+        // Not every driver counts line changes; the states themselves tell.
+        if (watchModem) {
+            int bits = 0;
+            if (::ioctl(fd, TIOCMGET, &bits) == 0) {
+                const int changed = bits ^ modemBits;
+                modemBits = bits;
+                if (changed & TIOCM_CTS)
+                    events.Include(evCTS);
+                if (changed & TIOCM_DSR)
+                    events.Include(evDSR);
+                if (changed & TIOCM_RNG)
+                    events.Include(evRing);
+                if (changed & TIOCM_CAR)
+                    events.Include(evRLSD);
+            }
+        }
+
+        if (port->FTxPending) {
+            int unsent = 0;
+            if (::ioctl(fd, TIOCOUTQ, &unsent) != 0 || unsent == 0) {
+                port->FTxPending = false;
+                events.Include(evTxEmpty);
+            }
+        }
+
+        const TComEvents wanted = TComEvents::FromBits(events.Bits() & port->FEventSet.Bits());
+        if (!wanted.Empty())
+            Deliver(wanted);
+    }
+
+    ::close(epfd);
+    if (!port->FDeviceLost)
+        ::tcflush(fd, TCIOFLUSH);
+    std::lock_guard lock(port->FSyncMutex);
+    port->FThreadEnded = true;
+    port->FSyncCv.notify_all();
+}

@@ -1,0 +1,208 @@
+#include "port/BCPort.h"
+#include "port/EnumComPorts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+TEST(ComPortSettings, Defaults)
+{
+    TBComPort port;
+    EXPECT_EQ(port.BaudRate(), br9600);
+    EXPECT_EQ(port.ByteSize(), bs8);
+    EXPECT_EQ(port.InBufSize(), 2048);
+    EXPECT_EQ(port.OutBufSize(), 2048);
+    EXPECT_EQ(port.Parity(), paNone);
+    EXPECT_EQ(port.Port(), QStringLiteral("COM2"));
+    EXPECT_EQ(port.SyncMethod(), smThreadSync);
+    EXPECT_EQ(port.StopBits(), sb1);
+    EXPECT_EQ(port.Timeouts()->ReadInterval(), -1);
+    EXPECT_EQ(port.Timeouts()->ReadTotalMultiplier(), 0);
+    EXPECT_EQ(port.Timeouts()->ReadTotalConstant(), 0);
+    EXPECT_EQ(port.Timeouts()->WriteTotalMultiplier(), 100);
+    EXPECT_EQ(port.Timeouts()->WriteTotalConstant(), 1000);
+    EXPECT_FALSE(port.Connected());
+    EXPECT_EQ(port.FEventSet, AllComEvents);
+}
+
+TEST(ComPortSettings, BufferSizesDropOneFromPositiveOddValues)
+{
+    TBComPort port;
+    port.SetInBufSize(2049);
+    EXPECT_EQ(port.InBufSize(), 2048);
+    port.SetInBufSize(2047);
+    EXPECT_EQ(port.InBufSize(), 2046);
+    port.SetInBufSize(2048);
+    EXPECT_EQ(port.InBufSize(), 2048);
+    port.SetInBufSize(-5);
+    EXPECT_EQ(port.InBufSize(), -5);
+    port.SetInBufSize(1);
+    EXPECT_EQ(port.InBufSize(), 0);
+    port.SetOutBufSize(4095);
+    EXPECT_EQ(port.OutBufSize(), 4094);
+    port.SetOutBufSize(-3);
+    EXPECT_EQ(port.OutBufSize(), -3);
+}
+
+TEST(ComPortSettings, ClosedPortStoresLineSettingsWithoutError)
+{
+    TBComPort port;
+    port.SetBaudRate(br256000);
+    port.SetParity(paMark);
+    port.SetByteSize(bs5);
+    port.SetStopBits(sb1_5);
+    port.Timeouts()->SetWriteTotalConstant(7);
+    EXPECT_EQ(port.BaudRate(), br256000);
+    EXPECT_EQ(port.Parity(), paMark);
+    EXPECT_EQ(port.ByteSize(), bs5);
+    EXPECT_EQ(port.StopBits(), sb1_5);
+    EXPECT_EQ(port.Timeouts()->WriteTotalConstant(), 7);
+    port.SetPort(QStringLiteral("ttyUSB3"));
+    EXPECT_EQ(port.Port(), QStringLiteral("ttyUSB3"));
+    port.SetSyncMethod(smNone);
+    EXPECT_EQ(port.SyncMethod(), smNone);
+}
+
+TEST(ComPortSettings, TimeoutsAssignCopiesAllFive)
+{
+    TBComPort port;
+    TComTimeouts source;
+    source.SetReadInterval(1);
+    source.SetReadTotalMultiplier(2);
+    source.SetReadTotalConstant(3);
+    source.SetWriteTotalMultiplier(4);
+    source.SetWriteTotalConstant(5);
+    port.SetTimeouts(source);
+    const TComTimeouts* t = port.Timeouts();
+    EXPECT_EQ(t->ReadInterval(), 1);
+    EXPECT_EQ(t->ReadTotalMultiplier(), 2);
+    EXPECT_EQ(t->ReadTotalConstant(), 3);
+    EXPECT_EQ(t->WriteTotalMultiplier(), 4);
+    EXPECT_EQ(t->WriteTotalConstant(), 5);
+    EXPECT_NE(t, &source);
+}
+
+TEST(ComPortSettings, ClosedPortOperationsFailWithTheirMessages)
+{
+    TBComPort port;
+    const auto message = [](const std::function<void()>& f) {
+        try {
+            f();
+        } catch (const EComPort& e) {
+            return e.Message();
+        }
+        return QString();
+    };
+    QByteArray text;
+    EXPECT_EQ(message([&] { port.WriteStr("x"); }), QStringLiteral("Ошибка записи в порт"));
+    EXPECT_EQ(message([&] { port.ReadStr(text, 3); }), QStringLiteral("Ошибка чтения из порта"));
+    EXPECT_EQ(message([&] { port.SetRTS(true); }), QStringLiteral("Ошибка функции EscapeCommFunction"));
+    EXPECT_EQ(message([&] { port.SetDTR(false); }), QStringLiteral("Ошибка функции EscapeCommFunction"));
+    EXPECT_EQ(message([&] { port.InputCount(); }), QStringLiteral("Ошибка функции ClearCommError"));
+    EXPECT_EQ(message([&] { port.ModemSignals(); }), QStringLiteral("Ошибка функции GetCommModemStatus"));
+    EXPECT_EQ(message([&] { port.AbortAll(); }), QStringLiteral("Ошибка функции PurgeComm"));
+    // Nothing to do on a closed port.
+    EXPECT_EQ(port.WriteStr(QByteArray()), 0);
+    EXPECT_EQ(port.ReadStr(text, 0), 0);
+    EXPECT_TRUE(text.isEmpty());
+    EXPECT_NO_THROW(port.Close());
+}
+
+TEST(ComPortException, CarriesTheRussianText)
+{
+    const EComPort e(QStringLiteral("Порт занят другой программой"));
+    EXPECT_EQ(e.Message(), QStringLiteral("Порт занят другой программой"));
+    EXPECT_STREQ(e.what(), "Порт занят другой программой");
+    const std::runtime_error& base = e;
+    EXPECT_STREQ(base.what(), "Порт занят другой программой");
+}
+
+class PortListTest : public ::testing::Test {
+protected:
+    // A tty entry of the fake sysfs: with a device link or not, with a type file or not.
+    void AddTty(const QString& name, bool device, const char* type = nullptr, bool devNode = true)
+    {
+        QDir sys(Sys.path());
+        ASSERT_TRUE(sys.mkpath(name));
+        if (device) {
+            ASSERT_TRUE(sys.mkpath(name + QStringLiteral("/device")));
+        }
+        if (type) {
+            QFile f(sys.filePath(name + QStringLiteral("/type")));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(type);
+        }
+        if (devNode) {
+            QFile node(QDir(Dev.path()).filePath(name));
+            ASSERT_TRUE(node.open(QIODevice::WriteOnly));
+        }
+    }
+    void AddLink(const QString& name, const QString& target)
+    {
+        ASSERT_EQ(
+            ::symlink(target.toLocal8Bit().constData(), QDir(Virt.path()).filePath(name).toLocal8Bit().constData()), 0);
+    }
+    QStringList List()
+    {
+        QStringList list{QStringLiteral("stale")};
+        zorvex::detail::ListComPorts(Sys.path(), Dev.path(), Virt.path(), list);
+        return list;
+    }
+
+    QTemporaryDir Sys, Dev, Virt;
+};
+
+TEST_F(PortListTest, RealPortsWithoutPhantomUartsSortedCaseInsensitively)
+{
+    AddTty(QStringLiteral("ttyS0"), true, "4\n");
+    AddTty(QStringLiteral("ttyS1"), true, "0\n"); // registered, not there
+    AddTty(QStringLiteral("ttyS10"), true, "4\n");
+    AddTty(QStringLiteral("ttyS2"), true); // no type file: counts as present
+    AddTty(QStringLiteral("ttyUSB0"), true);
+    AddTty(QStringLiteral("ttyACM0"), true);
+    AddTty(QStringLiteral("tty1"), false); // a console, no device behind it
+    AddTty(QStringLiteral("ptmx"), false);
+    AddTty(QStringLiteral("ttyUSB1"), true, nullptr, false); // no node in /dev
+    EXPECT_EQ(List(), QStringList({"ttyACM0", "ttyS0", "ttyS10", "ttyS2", "ttyUSB0"}));
+}
+
+TEST_F(PortListTest, VirtualLinksWithExistingTargetsOnly)
+{
+    AddTty(QStringLiteral("ttyUSB0"), true);
+    QFile target(QDir(Dev.path()).filePath(QStringLiteral("pts7")));
+    ASSERT_TRUE(target.open(QIODevice::WriteOnly));
+    AddLink(QStringLiteral("vsim0"), target.fileName());
+    AddLink(QStringLiteral("VSIM1"), target.fileName());
+    AddLink(QStringLiteral("vsim2"), QDir(Dev.path()).filePath(QStringLiteral("gone")));
+    QFile plain(QDir(Virt.path()).filePath(QStringLiteral("notalink")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    EXPECT_EQ(List(), QStringList({"ttyUSB0", "vsim0", "VSIM1"}));
+}
+
+TEST_F(PortListTest, NoPortsGiveAnEmptyList)
+{
+    EXPECT_TRUE(List().isEmpty());
+    QStringList list{QStringLiteral("old")};
+    zorvex::detail::ListComPorts(Sys.path() + QStringLiteral("/none"), Dev.path(),
+                                 Virt.path() + QStringLiteral("/none"), list);
+    EXPECT_TRUE(list.isEmpty());
+}
+
+TEST_F(PortListTest, NamesResolveToTheVirtualLinkOrToDev)
+{
+    const QString saved = VirtualPortDirectory();
+    SetVirtualPortDirectory(Virt.path());
+    AddLink(QStringLiteral("vsim0"), QStringLiteral("/dev/null"));
+    EXPECT_EQ(ResolvePortPath(QStringLiteral("vsim0")), QDir(Virt.path()).filePath(QStringLiteral("vsim0")));
+    EXPECT_EQ(ResolvePortPath(QStringLiteral("ttyUSB0")), QStringLiteral("/dev/ttyUSB0"));
+    EXPECT_EQ(ResolvePortPath(QStringLiteral("/dev/ttyS4")), QStringLiteral("/dev/ttyS4"));
+    EXPECT_TRUE(ResolvePortPath(QStringLiteral("../etc/passwd")).isEmpty());
+    EXPECT_TRUE(ResolvePortPath(QStringLiteral("..")).isEmpty());
+    EXPECT_TRUE(ResolvePortPath(QString()).isEmpty());
+    SetVirtualPortDirectory(saved);
+    EXPECT_EQ(VirtualPortDirectory(), QStringLiteral("/tmp/zorvex-ports"));
+}
