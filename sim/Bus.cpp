@@ -68,7 +68,8 @@ QByteArray TBus::Feed(const QByteArray& bytes)
 
 void TBus::Serve(const QByteArray& line, std::vector<TPiece>& out)
 {
-    const qsizetype start = line.indexOf('#');
+    // Requests carry no "#" but their first; anything before the last one is line garbage.
+    const qsizetype start = line.lastIndexOf('#');
     if (start < 0)
         return;
     const QByteArray request = line.mid(start);

@@ -211,7 +211,9 @@ int main(int argc, char** argv)
         const bool quiet = now < quietUntil;
         if (quiet)
             waitUs = waitUs < 0 ? quietUntil - now : std::min(waitUs, quietUntil - now);
-        pollfd fds[2] = {{signalFd, POLLIN, 0}, {master, static_cast<short>(quiet ? 0 : POLLIN), 0}};
+        // While quiet the master is left out entirely: a hang-up is reported even
+        // to a descriptor that asks for nothing.
+        pollfd fds[2] = {{signalFd, POLLIN, 0}, {quiet ? -1 : master, POLLIN, 0}};
         const int timeoutMs = waitUs < 0 ? -1 : static_cast<int>((waitUs + 999) / 1000);
         if (poll(fds, 2, timeoutMs) < 0 && errno != EINTR)
             Fail(QString("poll: %1").arg(std::strerror(errno)));

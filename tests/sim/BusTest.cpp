@@ -59,7 +59,8 @@ TEST(Bus, AssemblesRequestsFromChunks)
     EXPECT_TRUE(line.startsWith(request));
     EXPECT_TRUE(ValidAnswer(line.mid(request.size())));
     // Noise before the request on the same line does not hide it.
-    EXPECT_TRUE(ValidAnswer(bus.Feed("\x01\xFF" + Request("#1001T")).mid(11)));
+    const QByteArray noisy = "\x01#\xFF" + Request("#1001T");
+    EXPECT_TRUE(ValidAnswer(bus.Feed(noisy).mid(noisy.size())));
 }
 
 TEST(Bus, BadChecksumGetsOnlyTheEcho)
