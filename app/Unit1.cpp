@@ -21,7 +21,7 @@
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -291,7 +291,13 @@ void TForm1::ComboBox3Change()
             content->setWindowTitle(ComboBox3->itemText(kind));
         }
         FPanel = panel.release();
-        FChild = MdiArea->addSubWindow(content);
+        // Large system fonts must not hide controls: the panel scrolls instead.
+        auto* scroller = new QScrollArea;
+        scroller->setFrameShape(QFrame::NoFrame);
+        scroller->setWidgetResizable(true);
+        scroller->setWidget(content);
+        scroller->setWindowTitle(content->windowTitle());
+        FChild = MdiArea->addSubWindow(scroller);
         FChild->setAttribute(Qt::WA_DeleteOnClose);
         FChild->showMaximized();
     }

@@ -210,6 +210,7 @@ TEST_F(MainWindowTest, ModelWithoutPanelShowsAnEmptyChildAndStaysIdle)
     ASSERT_NE(form->CurrentChild(), nullptr);
     EXPECT_EQ(form->CurrentPanel(), nullptr);
     EXPECT_TRUE(form->CurrentChild()->isMaximized());
+    EXPECT_EQ(form->CurrentChild()->windowTitle(), "ТОРВИС");
     form->Button1->click();
     EXPECT_TRUE(PollActive);
     EXPECT_FALSE(form->Timer1->isActive());
