@@ -1,5 +1,6 @@
 #pragma once
 
+#include "WaitFor.h"
 #include "port/BCPort.h"
 
 #include <QCoreApplication>
@@ -15,19 +16,6 @@
 #error "ZORVEX_SIM_BINARY must name the zorvex-sim executable"
 #endif
 
-// Spins the event loop until cond holds; the deadline only guards against a hang.
-template <typename Cond> bool WaitFor(Cond cond, int ms = 15000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!cond()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    return true;
-}
 
 // zorvex-sim serving its default devices on a virtual port published in a
 // directory of the test's own, which the port list reads.
