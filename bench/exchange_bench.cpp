@@ -67,6 +67,9 @@ Result BareLoop(const QString& link, speed_t speed, double seconds)
     cfsetospeed(&t, speed);
     t.c_cflag |= CLOCAL | CREAD;
     ::tcsetattr(fd, TCSANOW, &t);
+    // An answer to the program's last request may still be on its way.
+    QThread::msleep(200);
+    ::tcflush(fd, TCIFLUSH);
     const QByteArray request = MakeFrame("#SLT001T");
     Result r;
     QElapsedTimer timer;
