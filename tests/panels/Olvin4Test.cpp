@@ -1,9 +1,11 @@
 #include "FakeHost.h"
+#include "LayoutCheck.h"
 
 #include "panels/Olvin4.h"
 #include "panels/Olvin4Status.h"
 #include "panels/PanelFactory.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLayout>
@@ -279,7 +281,7 @@ TEST(Olvin4Form, FactoryBuildsTheIdlePanel)
 
 TEST_F(Olvin4Panel, LongestTextsFitTheirRows)
 {
-    Panel->resize(800, 500);
+    Panel->resize(kPanelArea);
     Panel->show();
     Panel->LinkLost();
     for (QLabel* label : States())
@@ -287,7 +289,7 @@ TEST_F(Olvin4Panel, LongestTextsFitTheirRows)
     Panel->layout()->activate();
     Panel->Panel1->layout()->activate();
 
-    EXPECT_EQ(Panel->Panel1->width(), 376);
+    EXPECT_EQ(Panel->size(), kPanelArea);
     for (QLabel* label : States()) {
         EXPECT_TRUE(label->font().bold());
         EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(Qt::red));
@@ -300,4 +302,26 @@ TEST_F(Olvin4Panel, LongestTextsFitTheirRows)
     }
     for (QPushButton* button : Buttons())
         EXPECT_GE(button->width(), button->sizeHint().width()) << button->objectName().toStdString();
+}
+
+TEST_F(Olvin4Panel, EverythingFitsTheChildArea)
+{
+    Panel->resize(kPanelArea);
+    Panel->show();
+    // The widest texts the rows show: no link in every value, the longest state
+    // on every channel.
+    Panel->LinkLost();
+    Panel->DecodeStatus(StatusFrame({"-003", "-003", "-003", "-003", "-003", "-003"}));
+    Panel->LinkLost();
+    ASSERT_EQ(StateTexts(), QStringList(6, "Ток больше максимального"));
+    for (QWidget* page : {Panel->TabSheet1, Panel->TabSheet2}) {
+        SCOPED_TRACE(page->objectName().toStdString());
+        Panel->PageControl1->setCurrentWidget(page);
+        QCoreApplication::sendPostedEvents();
+        // A layout wanting more than the area would have grown the panel past it.
+        EXPECT_EQ(Panel->size(), kPanelArea);
+        EXPECT_EQ(ClippedWidgets(*Panel).join(QLatin1Char('\n')).toStdString(), "");
+        // The rows come first: the page beside them keeps room for its notice.
+        EXPECT_GE(Panel->PageControl1->width(), Panel->PageControl1->minimumSizeHint().width());
+    }
 }
