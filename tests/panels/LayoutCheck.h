@@ -19,8 +19,8 @@ inline QStringList ClippedWidgets(QWidget& panel)
 {
     QStringList faults;
     auto name = [](const QWidget* w) {
-        const QString text = w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
-                                                        : w->objectName();
+        const QString text =
+            w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName();
         if (const auto* label = qobject_cast<const QLabel*>(w))
             return text + QStringLiteral(" \"") + label->text() + QLatin1Char('"');
         if (const auto* button = qobject_cast<const QAbstractButton*>(w))
@@ -44,9 +44,8 @@ inline QStringList ClippedWidgets(QWidget& panel)
                              qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w);
         const QSize need = w->minimumSizeHint();
         if (hasText && (w->width() < need.width() || w->height() < need.height()))
-            faults << name(w) + QStringLiteral(" is ") + rect(own) + QStringLiteral(", needs %1x%2")
-                                                                      .arg(need.width())
-                                                                      .arg(need.height());
+            faults << name(w) + QStringLiteral(" is ") + rect(own) +
+                          QStringLiteral(", needs %1x%2").arg(need.width()).arg(need.height());
     }
     return faults;
 }

@@ -117,7 +117,7 @@ TEST_F(Olvin4Panel, LaterCommandReplacesEarlierThenPollingResumes)
 {
     const QByteArray good = StatusFrame({"0000", "0000", "0000", "0000", "0000", "0000"});
     Panel->StartPoll();
-    Panel->Button6->click(); // "Пуск" of row 2
+    Panel->Button6->click();  // "Пуск" of row 2
     Panel->Button12->click(); // "Стоп" of row 5
     Panel->HandleResponse(good);
     Panel->HandleResponse(Framed("~0015w"));
@@ -210,8 +210,8 @@ TEST_F(Olvin4Panel, LinkLostKeepsStatesAndSendsWaitingCommand)
     Panel->Button13->click();
     Panel->LinkLost();
     EXPECT_EQ(ValueTexts(), QStringList(6, "Нет связи"));
-    EXPECT_EQ(StateTexts(), QStringList({"Ошибка контроля нории", "", "Ток ниже минимального", "",
-                                         "Интегральная защита", ""}));
+    EXPECT_EQ(StateTexts(),
+              QStringList({"Ошибка контроля нории", "", "Ток ниже минимального", "", "Интегральная защита", ""}));
     Panel->LinkLost();
     EXPECT_EQ(Host.Sent, QByteArrayList({kStatus, kStatus, MakeFrame("#10016W"), kStatus}));
 
@@ -246,10 +246,10 @@ TEST_F(Olvin4Panel, ShortOrGarbledStatusFramesAreSafe)
     EXPECT_EQ(StateTexts(), QStringList({"Ток больше максимального", "", "", "", "", ""}));
 
     // Bytes that are no digits are shown as sent; extra payload is ignored.
-    Panel->HandleResponse(Framed(QByteArray("~001T") + QByteArray("\x00\xC0\xFF~", 4) +
-                                 "#T\r\n-004ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
-    EXPECT_EQ(ValueTexts(), QStringList({QString(QChar(0)) + QStringLiteral("Ая.~"), "#T\r.\n", "-00.4", "ABC.D",
-                                         "EFG.H", "IJK.L"}));
+    Panel->HandleResponse(
+        Framed(QByteArray("~001T") + QByteArray("\x00\xC0\xFF~", 4) + "#T\r\n-004ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
+    EXPECT_EQ(ValueTexts(),
+              QStringList({QString(QChar(0)) + QStringLiteral("Ая.~"), "#T\r.\n", "-00.4", "ABC.D", "EFG.H", "IJK.L"}));
     EXPECT_EQ(Panel->Label9->text(), "Ошибка контроля нории");
     EXPECT_EQ(Host.Sent.size(), 7);
 }
