@@ -76,8 +76,11 @@ void TForm1::BuildControls()
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(ui::AppTitle));
-    // A fixed frame with a small caption; DejaVu Sans has Cyrillic on every Debian desktop.
-    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    // A fixed frame without maximise. Not a tool window: on Linux desktops that
+    // would drop the program from the task bar and keep it running once closed.
+    // DejaVu Sans has Cyrillic on every Debian desktop.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
     setFixedSize(792, 545);
 

@@ -7,6 +7,7 @@
 #include "ui/ComboBox.h"
 #include "ui/MaskEdit.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -261,6 +262,23 @@ TEST_F(MainWindowTest, VanishedDeviceClosesThePortStopsPollingAndSaysSoOnce)
     form->Button1->click();
     EXPECT_EQ(Line(9), QByteArray("#1001T39\r"));
     EXPECT_EQ(messages.Texts.size(), 1);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, ClosingTheWindowClosesThePortAndEndsTheProgram)
+{
+    ReadyToStart();
+    ASSERT_TRUE(form->BComPort1->Connected());
+    form->show();
+    // The program's own loop must end when its window closes; 2 marks a loop
+    // that had to be ended from outside.
+    QTimer::singleShot(0, form.get(), [this] { form->close(); });
+    QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(2); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(form->BComPort1->Connected());
 }
 
 } // namespace
