@@ -4,6 +4,9 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <QApplication>
+#include <QKeyEvent>
+
 namespace {
 
 ui::TMaskEdit* Edit = nullptr;
@@ -44,9 +47,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(Edit->Text() == kept);
     FUZZ_CHECK(Edit->EditText() == shown);
 
+    // The rest is typed: low code units are editing keys, the others characters.
+    static const int keys[] = {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End};
+    for (const QChar ch : second) {
+        const char16_t u = ch.unicode();
+        if (u < 12) {
+            QKeyEvent press(QEvent::KeyPress, keys[u % 6], u < 6 ? Qt::NoModifier : Qt::ShiftModifier);
+            QApplication::sendEvent(Edit, &press);
+        } else {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+            QApplication::sendEvent(Edit, &press);
+        }
+    }
+    const QString typed = Edit->Text();
+    if (Edit->PlaceCount() > 0) {
+        FUZZ_CHECK(Edit->EditText().size() == Edit->PlaceCount());
+        FUZZ_CHECK(!typed.endsWith(QLatin1Char(' ')));
+    }
+    const QString typedShown = Edit->EditText();
+    Edit->SetText(typed);
+    FUZZ_CHECK(Edit->Text() == typed);
+    FUZZ_CHECK(Edit->EditText() == typedShown);
+
     // Another mask over what is there, then emptied.
     Edit->SetEditMask(second);
-    Edit->SetText(second);
     Edit->Clear();
     if (Edit->PlaceCount() > 0)
         FUZZ_CHECK(Edit->Text().isEmpty());

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Usage: fuzz/run.sh BUILD_DIR [SECONDS] [TARGET...]
-# Runs each fuzz target for SECONDS (default 60) on its own corpus in BUILD_DIR/corpus.
+# Runs each fuzz target for SECONDS (default 60) on its own corpus in BUILD_DIR/corpus;
+# FUZZ_ARGS adds libFuzzer options (e.g. "-len_control=0 -max_len=20000" for long lines).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir=$(cd "$1" && pwd); shift
@@ -18,7 +19,7 @@ for t in "${targets[@]}"; do
   leaks=0
   [ "$t" = cp1251 ] && leaks=1
   mkdir -p "$dir/corpus/$t" "$dir/findings/$t"
-  "$dir/fuzz/fuzz_$t" -max_total_time="$seconds" -max_len=8192 -print_final_stats=1 -detect_leaks=$leaks \
+  "$dir/fuzz/fuzz_$t" -max_total_time="$seconds" -max_len=8192 -print_final_stats=1 -detect_leaks=$leaks ${FUZZ_ARGS:-} \
     -artifact_prefix="$dir/findings/$t/" "$dir/corpus/$t" >"$dir/findings/$t.log" 2>&1 || status=1
   echo "== $t"
   grep -E "^stat::number_of_executed_units|^Done|ERROR|property failed|SUMMARY" "$dir/findings/$t.log"
