@@ -1,8 +1,9 @@
 #include "app/Unit1.h"
 
 #include "app/Frames.h"
-#include "port/PortOperations.h"
+#include "port/BCPort.h"
 #include "ui/Application.h"
+#include "ui/ComboBox.h"
 #include "ui/Cp1251.h"
 #include "ui/Dialogs.h"
 #include "ui/MaskEdit.h"
@@ -20,7 +21,7 @@
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -48,18 +49,25 @@ QByteArray TimePrefix(const QTime& time)
            QByteArray::number(time.second()) + ':' + QByteArray::number(time.msec()) + ':';
 }
 
-TForm1::TForm1(TPortOperations* port, QWidget* parent) : QMainWindow(parent), FPort(port)
+TForm1::TForm1(TPortOperations* port, QWidget* parent) : QMainWindow(parent)
 {
     BuildControls();
-    if (FPort)
-        FPort->OnRxChar = [this](QObject* sender, int count) { BComPort1RxChar(sender, count); };
+    // The stored defaults of the component; the port and speed come from the lists.
+    BComPort1 = new TBComPort(this);
+    BComPort1->setObjectName(QStringLiteral("BComPort1"));
+    BComPort1->OnTxEmpty = [this](QObject* sender) { BComPort1TxEmpty(sender); };
+    BComPort1->OnDeviceLost = [this](QObject* sender) { BComPort1DeviceLost(sender); };
+    SetPortErrorHandler([](const std::exception& error) { ui::HandleException(error); });
+    FPort = port ? port : BComPort1;
+    FPort->OnRxChar = [this](QObject* sender, int count) { BComPort1RxChar(sender, count); };
     FormCreate();
 }
 
 TForm1::~TForm1()
 {
-    if (FPort)
-        FPort->OnRxChar = nullptr;
+    // The port's handlers point into this window: close it while they are intact.
+    ClosePort();
+    FPort->OnRxChar = nullptr;
 }
 
 void TForm1::SetPanelFactory(TPanelFactory factory) { FPanelFactory = std::move(factory); }
@@ -138,8 +146,10 @@ void TForm1::BuildControls()
         control->setGeometry(x, 22, width, 24);
     };
 
-    ComboBox1 = new QComboBox;
+    ComboBox1 = new ui::TComboBox;
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    // An adapter plugged in after the start shows up the next time the list opens.
+    ComboBox1->OnDropDown = ui::Guard([this] { RefreshPortList(); });
     labelled(Label1, QStringLiteral("Порт"), ComboBox1, 8, 90);
 
     ComboBox2 = new QComboBox;
@@ -178,6 +188,8 @@ void TForm1::BuildControls()
     connect(Timer1, &QTimer::timeout, this, ui::Guard([this] { Timer1Timer(); }));
     connect(Button1, &QPushButton::clicked, this, ui::Guard([this] { Button1Click(); }));
     connect(Button3, &QPushButton::clicked, this, ui::Guard([this] { Button3Click(); }));
+    connect(ComboBox1, &QComboBox::activated, this, ui::Guard([this] { ComboBox1Click(); }));
+    connect(ComboBox2, &QComboBox::activated, this, ui::Guard([this] { ComboBox2Click(); }));
     connect(ComboBox3, &QComboBox::currentIndexChanged, this, ui::Guard([this] { ComboBox3Change(); }));
 }
 
@@ -189,7 +201,64 @@ void TForm1::FormCreate()
     PollActive = false;
     DeviceNumber.clear();
     FDeviceKind = -1;
+    QStringList ports;
+    try {
+        EnumComPorts(ports);
+    } catch (const EComPort& error) {
+        // The window opens with an empty list, and the counters stay blank.
+        ui::HandleException(error);
+        return;
+    }
+    ComboBox1->addItems(ports);
+    ComboBox1->setCurrentIndex(-1);
     UpdateCounters();
+}
+
+void TForm1::ComboBox1Click()
+{
+    if (ComboBox1->currentIndex() < 0) {
+        ui::ShowError(QStringLiteral("Не выбран порт"));
+        return;
+    }
+    OpenPort();
+}
+
+bool TForm1::OpenPort()
+{
+    FDeviceKind = ComboBox3->currentIndex();
+    ComboBox2Click();
+    BComPort1->SetPort(ComboBox1->currentText());
+    if (!BComPort1->Connected())
+        BComPort1->Open();
+    return BComPort1->Connected();
+}
+
+void TForm1::ComboBox2Click()
+{
+    static constexpr TBaudRate rates[] = {br2400, br4800, br9600, br19200};
+    const int index = ComboBox2->currentIndex();
+    if (index >= 0 && index < 4)
+        BComPort1->SetBaudRate(rates[index]);
+}
+
+void TForm1::BComPort1DeviceLost(QObject* Sender)
+{
+    Q_UNUSED(Sender);
+    // Closing waits for the port's thread, so it happens after this delivery.
+    QMetaObject::invokeMethod(
+        this,
+        ui::Guard([this] {
+            const QString name = BComPort1->Port();
+            ClosePort();
+            if (PollActive)
+                Button1Click(); // the stop path: button, status line, panel
+            ComboBox1->setCurrentIndex(-1);
+            RefreshPortList();
+            ui::ShowError(QStringLiteral("Связь с портом %1 потеряна: устройство отключено. "
+                                         "Порт закрыт, опрос остановлен.")
+                              .arg(name));
+        }),
+        Qt::QueuedConnection);
 }
 
 QString TForm1::StatusPanelText(int index) const { return FStatusPanels.at(index)->text(); }
@@ -222,7 +291,13 @@ void TForm1::ComboBox3Change()
             content->setWindowTitle(ComboBox3->itemText(kind));
         }
         FPanel = panel.release();
-        FChild = MdiArea->addSubWindow(content);
+        // Large system fonts must not hide controls: the panel scrolls instead.
+        auto* scroller = new QScrollArea;
+        scroller->setFrameShape(QFrame::NoFrame);
+        scroller->setWidgetResizable(true);
+        scroller->setWidget(content);
+        scroller->setWindowTitle(content->windowTitle());
+        FChild = MdiArea->addSubWindow(scroller);
         FChild->setAttribute(Qt::WA_DeleteOnClose);
         FChild->showMaximized();
     }
@@ -407,4 +482,19 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 void TForm1::FormClose() { ClosePort(); }
 
-void TForm1::ClosePort() {}
+void TForm1::RefreshPortList()
+{
+    QStringList ports;
+    EnumComPorts(ports);
+    const QString chosen = ComboBox1->currentIndex() >= 0 ? ComboBox1->currentText() : QString();
+    const QSignalBlocker quiet(ComboBox1);
+    ComboBox1->clear();
+    ComboBox1->addItems(ports);
+    ComboBox1->setCurrentIndex(chosen.isEmpty() ? -1 : ComboBox1->findText(chosen));
+}
+
+void TForm1::ClosePort()
+{
+    if (BComPort1)
+        BComPort1->Close();
+}

@@ -24,6 +24,7 @@ class TBComPort;
 class TPortOperations;
 
 namespace ui {
+class TComboBox;
 class TMaskEdit;
 }
 
@@ -42,7 +43,7 @@ public:
     // Controls, named as the technician's manual names them.
     QFrame* Panel1 = nullptr;
     QLabel* Label1 = nullptr;
-    QComboBox* ComboBox1 = nullptr;
+    ui::TComboBox* ComboBox1 = nullptr;
     QLabel* Label2 = nullptr;
     QComboBox* ComboBox2 = nullptr;
     QLabel* Label3 = nullptr;
@@ -121,6 +122,8 @@ protected:
 private:
     void BuildControls();
     void ClosePort();
+    // Lists the machine's ports again, keeping the chosen one selected if it is still there.
+    void RefreshPortList();
     void StopRecordingAfterError(const QString& message);
 
     TPortOperations* FPort = nullptr;

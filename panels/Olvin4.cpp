@@ -37,11 +37,11 @@ TOLVIN4::TOLVIN4(TPanelHost& host, QWidget* parent) : TDevicePanel(host, parent)
 {
     setObjectName(QStringLiteral("OLVIN4"));
     setWindowTitle(QStringLiteral("Ольвин 4э"));
-    setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    // The main window's font: the panel lives in its 790 x 315 child area.
+    setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedWidth(376);
     Panel1->setFrameShape(QFrame::StyledPanel);
 
     auto makeEdit = [this](const char* name) {
@@ -110,8 +110,17 @@ TOLVIN4::TOLVIN4(TPanelHost& host, QWidget* parent) : TDevicePanel(host, parent)
     const int valueWidth = QFontMetrics(Edit1->font()).horizontalAdvance(kNoLink + QStringLiteral("  ")) +
                            2 * Edit1->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, Edit1) + 8;
 
+    // The widest state text is reserved even while a label is empty, so an
+    // alarm arriving never pushes the row or gets cut.
+    int stateWidth = 0;
+    for (const char* code : {"-001", "-002", "-003", "-004"})
+        stateWidth = qMax(stateWidth, QFontMetrics(Label7->font()).horizontalAdvance(olvin4::ChannelStateText(code)));
+
     auto* rows = new QGridLayout(Panel1);
-    rows->setColumnStretch(1, 1);
+    rows->setContentsMargins(6, 4, 6, 4);
+    rows->setHorizontalSpacing(4);
+    rows->setVerticalSpacing(3);
+    rows->setColumnStretch(4, 1);
     int line = 0;
     for (std::size_t i = 0; i < FRows.size(); ++i) {
         const TRow& row = FRows[i];
@@ -119,18 +128,16 @@ TOLVIN4::TOLVIN4(TPanelHost& host, QWidget* parent) : TDevicePanel(host, parent)
             auto* separator = new QFrame(Panel1);
             separator->setFrameShape(QFrame::HLine);
             separator->setFrameShadow(QFrame::Sunken);
-            rows->addWidget(separator, line++, 0, 1, 4);
+            rows->addWidget(separator, line++, 0, 1, 5);
         }
-        // The state label gets a line of its own so its longest text is never cut.
         auto* caption = new QLabel(QStringLiteral("%1.").arg(i + 1), Panel1);
         row.Value->setMinimumWidth(valueWidth);
         rows->addWidget(caption, line, 0);
         rows->addWidget(row.Value, line, 1);
         rows->addWidget(row.Start, line, 2);
         rows->addWidget(row.Stop, line, 3);
-        ++line;
-        row.State->setMinimumHeight(QFontMetrics(row.State->font()).height());
-        rows->addWidget(row.State, line++, 1, 1, 3);
+        row.State->setMinimumWidth(stateWidth);
+        rows->addWidget(row.State, line++, 4);
     }
     rows->setRowStretch(line, 1);
 
@@ -146,6 +153,7 @@ TOLVIN4::TOLVIN4(TPanelHost& host, QWidget* parent) : TDevicePanel(host, parent)
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
     layout->addWidget(Panel1);
     layout->addWidget(PageControl1, 1);
 

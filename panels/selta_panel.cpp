@@ -132,11 +132,16 @@ TSelta::TSelta(TPanelHost& host, QWidget* parent) : TDevicePanel(host, parent)
 {
     setObjectName(QStringLiteral("Selta"));
     setWindowTitle(QStringLiteral("Сельта"));
-    setFont(PanelFont(10));
+    // The main window's font: the panel lives in its 790 x 315 child area.
+    setFont(PanelFont(8));
 
     auto named = [](auto* widget, const char* name) {
         widget->setObjectName(QString::fromLatin1(name));
         return widget;
+    };
+    auto compact = [](QLayout* layout, int margin) {
+        layout->setContentsMargins(margin, margin, margin, margin);
+        layout->setSpacing(3);
     };
 
     // Status side.
@@ -160,21 +165,29 @@ TSelta::TSelta(TPanelHost& host, QWidget* parent) : TDevicePanel(host, parent)
     Edit2 = named(new QLineEdit(GroupBox2), "Edit2");
     Label3 = named(new QLabel(QStringLiteral("Разгерметизация"), GroupBox1), "Label3");
     Label4 = named(new QLabel(QStringLiteral("Разгерметизация"), GroupBox2), "Label4");
-    const QFont valueFont = PanelFont(20, true);
+    const QFont valueFont = PanelFont(14, true);
     const int valueWidth = QFontMetrics(valueFont).horizontalAdvance(QStringLiteral("-0,00  кг/см")) + 24;
     for (auto [box, edit, label] : {std::tuple{GroupBox1, Edit1, Label3}, std::tuple{GroupBox2, Edit2, Label4}}) {
         edit->setReadOnly(true);
         edit->setFont(valueFont);
         edit->setMinimumWidth(valueWidth);
-        label->setFont(PanelFont(10, true));
+        QFont bold = font();
+        bold.setBold(true);
+        label->setFont(bold);
         label->setStyleSheet(QStringLiteral("color: red;"));
-        auto* layout = new QVBoxLayout(box);
-        for (QRadioButton* rb : box->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly))
-            layout->addWidget(rb);
-        layout->addWidget(edit);
-        layout->addWidget(label);
+        // Four modes in two rows, the value with its alarm beside it underneath:
+        // the alarm label coming and going moves nothing.
+        auto* grid = new QGridLayout(box);
+        compact(grid, 6);
+        grid->setHorizontalSpacing(8);
+        const QList<QRadioButton*> modes = box->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
+        for (int m = 0; m < modes.size(); ++m)
+            grid->addWidget(modes[m], m / 2, m % 2);
+        grid->addWidget(edit, 2, 0);
+        grid->addWidget(label, 2, 1);
     }
     auto* left = new QVBoxLayout(Panel1);
+    compact(left, 0);
     left->addWidget(GroupBox1);
     left->addWidget(GroupBox2);
     left->addStretch();
@@ -214,23 +227,31 @@ TSelta::TSelta(TPanelHost& host, QWidget* parent) : TDevicePanel(host, parent)
         c.Limit->SetEditMask(QString::fromLatin1(kMaskSmall));
         for (ui::TMaskEdit* field : {c.Limit, c.Maximum, c.Minimum})
             field->setMinimumWidth(fieldWidth);
+        // Wide enough for the longest unit, so a mode change neither cuts it nor
+        // shifts the column; the mode's own text follows below.
+        for (QLabel* unit : {c.MaximumUnit, c.MinimumUnit}) {
+            unit->setText(UnitLabel(dmPressureKgf));
+            unit->setMinimumWidth(unit->sizeHint().width());
+        }
+        // Caption, field and unit on a line; each "Установить" under the pair it writes.
         QGroupBox* box = ch == 0 ? GroupBox3 : GroupBox4;
         auto* grid = new QGridLayout(box);
-        grid->addWidget(new QLabel(QStringLiteral("Тип датчика"), box), 0, 0, 1, 2);
-        grid->addWidget(c.Type, 1, 0);
-        grid->addWidget(new QLabel(QStringLiteral("мА"), box), 1, 1);
-        grid->addWidget(new QLabel(QStringLiteral("Предел"), box), 2, 0, 1, 2);
-        grid->addWidget(c.Limit, 3, 0);
-        grid->addWidget(new QLabel(QStringLiteral("МПа"), box), 3, 1);
-        grid->addWidget(ch == 0 ? Button2 : Button4, 4, 0, 1, 2);
-        grid->addWidget(new QLabel(QStringLiteral("максимум"), box), 5, 0, 1, 2);
-        grid->addWidget(c.Maximum, 6, 0);
-        grid->addWidget(c.MaximumUnit, 6, 1);
-        grid->addWidget(new QLabel(QStringLiteral("минимум"), box), 7, 0, 1, 2);
-        grid->addWidget(c.Minimum, 8, 0);
-        grid->addWidget(c.MinimumUnit, 8, 1);
-        grid->addWidget(ch == 0 ? Button3 : Button5, 9, 0, 1, 2);
-        grid->setRowStretch(10, 1);
+        compact(grid, 6);
+        grid->addWidget(new QLabel(QStringLiteral("Тип датчика"), box), 0, 0);
+        grid->addWidget(c.Type, 0, 1);
+        grid->addWidget(new QLabel(QStringLiteral("мА"), box), 0, 2);
+        grid->addWidget(new QLabel(QStringLiteral("Предел"), box), 1, 0);
+        grid->addWidget(c.Limit, 1, 1);
+        grid->addWidget(new QLabel(QStringLiteral("МПа"), box), 1, 2);
+        grid->addWidget(ch == 0 ? Button2 : Button4, 2, 1, 1, 2);
+        grid->addWidget(new QLabel(QStringLiteral("максимум"), box), 3, 0);
+        grid->addWidget(c.Maximum, 3, 1);
+        grid->addWidget(c.MaximumUnit, 3, 2);
+        grid->addWidget(new QLabel(QStringLiteral("минимум"), box), 4, 0);
+        grid->addWidget(c.Minimum, 4, 1);
+        grid->addWidget(c.MinimumUnit, 4, 2);
+        grid->addWidget(ch == 0 ? Button3 : Button5, 5, 1, 1, 2);
+        grid->setRowStretch(6, 1);
     }
     ComboBox3 = named(new QComboBox(TabSheet1), "ComboBox3");
     ComboBox3->addItems({QStringLiteral("Нормально выключен"), QStringLiteral("Нормально включен")});
@@ -238,12 +259,15 @@ TSelta::TSelta(TPanelHost& host, QWidget* parent) : TDevicePanel(host, parent)
     Button6 = named(new QPushButton(QStringLiteral("Установить"), TabSheet1), "Button6");
     Button7 = named(new QPushButton(QStringLiteral("Прочитать"), TabSheet1), "Button7");
     auto* settings = new QVBoxLayout(TabSheet1);
+    compact(settings, 4);
     auto* channels = new QHBoxLayout;
+    channels->setSpacing(4);
     channels->addWidget(GroupBox3);
     channels->addWidget(GroupBox4);
     settings->addLayout(channels);
-    settings->addWidget(new QLabel(QStringLiteral("Сигнал аварии"), TabSheet1));
     auto* alarm = new QHBoxLayout;
+    alarm->setSpacing(4);
+    alarm->addWidget(new QLabel(QStringLiteral("Сигнал аварии"), TabSheet1));
     alarm->addWidget(ComboBox3);
     alarm->addWidget(Button6);
     alarm->addStretch();
@@ -260,6 +284,7 @@ TSelta::TSelta(TPanelHost& host, QWidget* parent) : TDevicePanel(host, parent)
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Button1 = named(new QPushButton(QStringLiteral("Прочитать"), TabSheet2), "Button1");
     auto* stats = new QVBoxLayout(TabSheet2);
+    compact(stats, 4);
     stats->addWidget(Memo1);
     auto* statsFoot = new QHBoxLayout;
     statsFoot->addWidget(Button1);
@@ -267,6 +292,7 @@ TSelta::TSelta(TPanelHost& host, QWidget* parent) : TDevicePanel(host, parent)
     stats->addLayout(statsFoot);
 
     auto* root = new QHBoxLayout(this);
+    compact(root, 4);
     root->addWidget(Panel1);
     root->addWidget(PageControl1, 1);
 

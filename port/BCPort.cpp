@@ -266,6 +266,9 @@ void TBComPort::CreateHandle()
         Raise(MsgBusy);
     }
     ::ioctl(fd, TIOCEXCL);
+    // A freshly opened port starts with empty queues: what an earlier user left
+    // unread is not this session's data.
+    ::tcflush(fd, TCIFLUSH);
     FHandle = fd;
 }
 

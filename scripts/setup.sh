@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the program need, if missing.
 set -euo pipefail
-pkgs=(build-essential cmake qt6-base-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core)
-[ "${ZORVEX_GUI:-0}" = 1 ] && pkgs+=(xvfb xauth imagemagick)
+pkgs=(build-essential cmake qt6-base-dev libgtest-dev libgmock-dev fonts-dejavu-core)
+[ "${ZORVEX_GUI:-0}" = 1 ] && pkgs+=(xvfb xauth imagemagick xdotool)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,6 +1,7 @@
 #include "FakePort.h"
 #include "app/Frames.h"
 #include "app/Unit1.h"
+#include "ui/ComboBox.h"
 #include "ui/MaskEdit.h"
 
 #include <gtest/gtest.h>

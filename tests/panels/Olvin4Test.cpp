@@ -1,9 +1,11 @@
 #include "FakeHost.h"
+#include "LayoutCheck.h"
 
 #include "panels/Olvin4.h"
 #include "panels/Olvin4Status.h"
 #include "panels/PanelFactory.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLayout>
@@ -115,7 +117,7 @@ TEST_F(Olvin4Panel, LaterCommandReplacesEarlierThenPollingResumes)
 {
     const QByteArray good = StatusFrame({"0000", "0000", "0000", "0000", "0000", "0000"});
     Panel->StartPoll();
-    Panel->Button6->click(); // "Пуск" of row 2
+    Panel->Button6->click();  // "Пуск" of row 2
     Panel->Button12->click(); // "Стоп" of row 5
     Panel->HandleResponse(good);
     Panel->HandleResponse(Framed("~0015w"));
@@ -208,8 +210,8 @@ TEST_F(Olvin4Panel, LinkLostKeepsStatesAndSendsWaitingCommand)
     Panel->Button13->click();
     Panel->LinkLost();
     EXPECT_EQ(ValueTexts(), QStringList(6, "Нет связи"));
-    EXPECT_EQ(StateTexts(), QStringList({"Ошибка контроля нории", "", "Ток ниже минимального", "",
-                                         "Интегральная защита", ""}));
+    EXPECT_EQ(StateTexts(),
+              QStringList({"Ошибка контроля нории", "", "Ток ниже минимального", "", "Интегральная защита", ""}));
     Panel->LinkLost();
     EXPECT_EQ(Host.Sent, QByteArrayList({kStatus, kStatus, MakeFrame("#10016W"), kStatus}));
 
@@ -244,10 +246,10 @@ TEST_F(Olvin4Panel, ShortOrGarbledStatusFramesAreSafe)
     EXPECT_EQ(StateTexts(), QStringList({"Ток больше максимального", "", "", "", "", ""}));
 
     // Bytes that are no digits are shown as sent; extra payload is ignored.
-    Panel->HandleResponse(Framed(QByteArray("~001T") + QByteArray("\x00\xC0\xFF~", 4) +
-                                 "#T\r\n-004ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
-    EXPECT_EQ(ValueTexts(), QStringList({QString(QChar(0)) + QStringLiteral("Ая.~"), "#T\r.\n", "-00.4", "ABC.D",
-                                         "EFG.H", "IJK.L"}));
+    Panel->HandleResponse(
+        Framed(QByteArray("~001T") + QByteArray("\x00\xC0\xFF~", 4) + "#T\r\n-004ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
+    EXPECT_EQ(ValueTexts(),
+              QStringList({QString(QChar(0)) + QStringLiteral("Ая.~"), "#T\r.\n", "-00.4", "ABC.D", "EFG.H", "IJK.L"}));
     EXPECT_EQ(Panel->Label9->text(), "Ошибка контроля нории");
     EXPECT_EQ(Host.Sent.size(), 7);
 }
@@ -279,7 +281,7 @@ TEST(Olvin4Form, FactoryBuildsTheIdlePanel)
 
 TEST_F(Olvin4Panel, LongestTextsFitTheirRows)
 {
-    Panel->resize(800, 500);
+    Panel->resize(kPanelArea);
     Panel->show();
     Panel->LinkLost();
     for (QLabel* label : States())
@@ -287,7 +289,7 @@ TEST_F(Olvin4Panel, LongestTextsFitTheirRows)
     Panel->layout()->activate();
     Panel->Panel1->layout()->activate();
 
-    EXPECT_EQ(Panel->Panel1->width(), 376);
+    EXPECT_EQ(Panel->size(), kPanelArea);
     for (QLabel* label : States()) {
         EXPECT_TRUE(label->font().bold());
         EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(Qt::red));
@@ -300,4 +302,26 @@ TEST_F(Olvin4Panel, LongestTextsFitTheirRows)
     }
     for (QPushButton* button : Buttons())
         EXPECT_GE(button->width(), button->sizeHint().width()) << button->objectName().toStdString();
+}
+
+TEST_F(Olvin4Panel, EverythingFitsTheChildArea)
+{
+    Panel->resize(kPanelArea);
+    Panel->show();
+    // The widest texts the rows show: no link in every value, the longest state
+    // on every channel.
+    Panel->LinkLost();
+    Panel->DecodeStatus(StatusFrame({"-003", "-003", "-003", "-003", "-003", "-003"}));
+    Panel->LinkLost();
+    ASSERT_EQ(StateTexts(), QStringList(6, "Ток больше максимального"));
+    for (QWidget* page : {Panel->TabSheet1, Panel->TabSheet2}) {
+        SCOPED_TRACE(page->objectName().toStdString());
+        Panel->PageControl1->setCurrentWidget(page);
+        QCoreApplication::sendPostedEvents();
+        // A layout wanting more than the area would have grown the panel past it.
+        EXPECT_EQ(Panel->size(), kPanelArea);
+        EXPECT_EQ(ClippedWidgets(*Panel).join(QLatin1Char('\n')).toStdString(), "");
+        // The rows come first: the page beside them keeps room for its notice.
+        EXPECT_GE(Panel->PageControl1->width(), Panel->PageControl1->minimumSizeHint().width());
+    }
 }

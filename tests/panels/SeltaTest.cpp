@@ -3,6 +3,7 @@
 #include "ui/MaskEdit.h"
 
 #include "FakeHost.h"
+#include "LayoutCheck.h"
 #include "MessageRecorder.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 
 #include <memory>
 
@@ -563,3 +565,34 @@ TEST_F(Selta, TwoClicksBeforeTheAnswerGiveOneSetOfLines)
 }
 
 } // namespace
+
+// ---------------------------------------------------------------- layout
+
+TEST_F(Selta, EverythingFitsTheChildArea)
+{
+    panel->resize(kPanelArea);
+    panel->show();
+    // Both alarm labels up, the widest unit and value texts, settings filled in.
+    ShowBothIn(TSelta::dmPressureKgf);
+    Respond(WithSum("~001T01604001100480YY"));
+    Respond(kSettingsExample);
+    panel->Edit1->setText(QStringLiteral("-0,2  кг/см"));
+    panel->Edit2->setText(QStringLiteral("101,  кг/см"));
+    ASSERT_TRUE(panel->Label3->isVisible());
+    ASSERT_TRUE(panel->Label4->isVisible());
+    for (QWidget* page : {panel->TabSheet1, panel->TabSheet2}) {
+        SCOPED_TRACE(page->objectName().toStdString());
+        panel->PageControl1->setCurrentWidget(page);
+        QCoreApplication::sendPostedEvents();
+        // A layout wanting more than the area would have grown the panel past it.
+        EXPECT_EQ(panel->size(), kPanelArea);
+        EXPECT_EQ(ClippedWidgets(*panel).join(QLatin1Char('\n')).toStdString(), "");
+    }
+    // The value fields keep their large face and show the widest values whole.
+    for (QLineEdit* edit : {panel->Edit1, panel->Edit2}) {
+        EXPECT_TRUE(edit->font().bold());
+        EXPECT_GT(edit->font().pointSize(), panel->font().pointSize());
+        const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
+        EXPECT_LT(QFontMetrics(edit->font()).horizontalAdvance(edit->text()), edit->width() - 2 * frame - 4);
+    }
+}

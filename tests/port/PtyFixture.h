@@ -1,5 +1,6 @@
 #pragma once
 
+#include "WaitFor.h"
 #include "port/BCPort.h"
 
 #include <QCoreApplication>
@@ -16,19 +17,6 @@
 #include <pty.h>
 #include <unistd.h>
 
-// Spins the owner's event loop until cond holds or a generous deadline passes.
-template <typename Cond> bool WaitFor(Cond cond, int ms = 10000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!cond()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::yieldCurrentThread();
-    }
-    return true;
-}
 
 // The message of the EComPort that f raises; empty when it raises none.
 template <typename F> QString ErrorOf(F f)
