@@ -4,6 +4,7 @@
 #include "FrameStream.h"
 #include "FuzzSupport.h"
 #include "app/Unit1.h"
+#include "ui/ComboBox.h"
 #include "panels/PanelFactory.h"
 #include "ui/MaskEdit.h"
 

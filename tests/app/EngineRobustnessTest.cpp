@@ -1,6 +1,7 @@
 #include "FakePort.h"
 #include "FrameStream.h"
 #include "app/Unit1.h"
+#include "ui/ComboBox.h"
 #include "ui/MaskEdit.h"
 
 #include <gtest/gtest.h>
@@ -93,7 +94,7 @@ protected:
 TEST_F(EngineRobustness, FramesAreTheStreamsWhateverTheChunks)
 {
     std::mt19937 rng(20261209);
-    for (int round = 0; round < 400; ++round) {
+    for (int round = 0; round < 250; ++round) {
         Restart();
         const QByteArray text = LineNoise(rng, 1 + int(rng() % 300));
         const QByteArrayList chunks = round % 10 == 0 ? QByteArrayList{text} : RandomChunks(rng, text);
@@ -106,7 +107,7 @@ TEST_F(EngineRobustness, FramesAreTheStreamsWhateverTheChunks)
 TEST_F(EngineRobustness, TimeoutsAndResendsBetweenChunksCutNoFrameDifferently)
 {
     std::mt19937 rng(4242);
-    for (int round = 0; round < 200; ++round) {
+    for (int round = 0; round < 120; ++round) {
         Restart();
         const QByteArray text = LineNoise(rng, 1 + int(rng() % 200));
         const QByteArray stream = Deliver(RandomChunks(rng, text), &rng);

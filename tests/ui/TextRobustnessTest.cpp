@@ -90,7 +90,7 @@ TEST(MaskEditRobustness, AnyMaskWithAnyTextStaysConsistent)
 {
     std::mt19937 rng(31);
     ui::TMaskEdit edit;
-    for (int i = 0; i < 1500; ++i) {
+    for (int i = 0; i < 1000; ++i) {
         const QString mask = RandomMask(rng);
         edit.SetEditMask(mask);
         ExpectConsistent(edit, mask, nullptr); // what the old mask left
