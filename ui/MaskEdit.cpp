@@ -84,6 +84,9 @@ void TMaskEdit::Clear() { SetText(QString()); }
 
 bool TMaskEdit::Accepts(const Place& place, QChar ch) const
 {
+    // Both read as an empty place, so a place holding one would not survive Text().
+    if (ch == QLatin1Char(' ') || ch == FBlank)
+        return false;
     switch (place.kind.unicode()) {
     case '9':
     case '0':

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/DevicePanel.h"
+#include "app/Frames.h"
+
+#include <QByteArrayList>
+
+// The frames a byte stream holds, cut the plain way: from the first "~" after
+// the previous frame's CR up to the next CR, CR dropped. Whatever the chunks
+// the line delivers, the engine must hand the panel exactly these.
+inline QByteArrayList ReferenceFrames(const QByteArray& stream)
+{
+    QByteArrayList frames;
+    qsizetype pos = 0;
+    for (;;) {
+        const qsizetype start = stream.indexOf('~', pos);
+        if (start < 0)
+            break;
+        const qsizetype end = stream.indexOf('\r', start);
+        if (end < 0)
+            break;
+        frames.append(stream.mid(start, end - start));
+        pos = end + 1;
+    }
+    return frames;
+}
+
+// Remembers what the engine hands it and keeps polling, as the models do.
+class StreamPanel final : public TDevicePanel {
+public:
+    using TDevicePanel::TDevicePanel;
+    void StartPoll() override
+    {
+        FPendingRequest.clear();
+        FPollRequest = MakeFrame("#1" + DeviceNumber + "T");
+        SendNext();
+    }
+    void HandleResponse(const QByteArray& frame) override
+    {
+        Frames.append(frame);
+        SendNext();
+    }
+    void LinkLost() override
+    {
+        ++Losses;
+        SendNext();
+    }
+    QByteArrayList Frames;
+    int Losses = 0;
+};
