@@ -130,8 +130,8 @@ void TForm1::BuildControls()
     StatusBar1->setSizeGripEnabled(false);
     StatusBar1->setFixedHeight(19);
     static constexpr int widths[7] = {80, 100, 80, 100, 80, 100, 50};
-    const QString captions[7] = {QStringLiteral("Запросы"), {}, QStringLiteral("Ответы"), {},
-                                 QStringLiteral("Ошибки"),  {}, {}};
+    const QString captions[7] = {
+        QStringLiteral("Запросы"), {}, QStringLiteral("Ответы"), {}, QStringLiteral("Ошибки"), {}, {}};
     for (int i = 0; i < 7; ++i) {
         auto* label = new QLabel(captions[i], StatusBar1);
         label->setFixedWidth(widths[i]);
@@ -157,14 +157,15 @@ void TForm1::BuildControls()
 
     ComboBox2 = new QComboBox;
     ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
-    ComboBox2->addItems({QStringLiteral("2400"), QStringLiteral("4800"), QStringLiteral("9600"), QStringLiteral("19200")});
+    ComboBox2->addItems(
+        {QStringLiteral("2400"), QStringLiteral("4800"), QStringLiteral("9600"), QStringLiteral("19200")});
     ComboBox2->setCurrentIndex(1);
     labelled(Label2, QStringLiteral("Скорость"), ComboBox2, 106, 81);
 
     ComboBox3 = new QComboBox;
     ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
-    ComboBox3->addItems({QStringLiteral("Ольвин 3М"), QStringLiteral("Сельта"), QStringLiteral("Ольвин 4э"),
-                         QStringLiteral("ТОРВИС")});
+    ComboBox3->addItems(
+        {QStringLiteral("Ольвин 3М"), QStringLiteral("Сельта"), QStringLiteral("Ольвин 4э"), QStringLiteral("ТОРВИС")});
     ComboBox3->setCurrentIndex(-1);
     labelled(Label3, QStringLiteral("Устройство"), ComboBox3, 195, 121);
 
@@ -248,20 +249,18 @@ void TForm1::BComPort1DeviceLost(QObject* Sender)
 {
     Q_UNUSED(Sender);
     // Closing waits for the port's thread, so it happens after this delivery.
-    QMetaObject::invokeMethod(
-        this,
-        ui::Guard([this] {
-            const QString name = BComPort1->Port();
-            ClosePort();
-            if (PollActive)
-                Button1Click(); // the stop path: button, status line, panel
-            ComboBox1->setCurrentIndex(-1);
-            RefreshPortList();
-            ui::ShowError(QStringLiteral("Связь с портом %1 потеряна: устройство отключено. "
-                                         "Порт закрыт, опрос остановлен.")
-                              .arg(name));
-        }),
-        Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, ui::Guard([this] {
+                                  const QString name = BComPort1->Port();
+                                  ClosePort();
+                                  if (PollActive)
+                                      Button1Click(); // the stop path: button, status line, panel
+                                  ComboBox1->setCurrentIndex(-1);
+                                  RefreshPortList();
+                                  ui::ShowError(QStringLiteral("Связь с портом %1 потеряна: устройство отключено. "
+                                                               "Порт закрыт, опрос остановлен.")
+                                                    .arg(name));
+                              }),
+                              Qt::QueuedConnection);
 }
 
 QString TForm1::StatusPanelText(int index) const { return FStatusPanels.at(index)->text(); }
@@ -459,7 +458,8 @@ void TForm1::StopRecordingAfterError(const QString& reason)
     Button3->setText(QStringLiteral("Начать запись"));
     const QString message = QStringLiteral("Ошибка записи в файл протокола %1\n%2").arg(FRecordFileName, reason);
     // Shown after the current handler: the engine may be inside a delivery of the port.
-    QMetaObject::invokeMethod(this, [message] { ui::ShowError(message); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [message] { ui::ShowError(message); }, Qt::QueuedConnection);
 }
 
 void TForm1::Button3Click()

@@ -26,7 +26,7 @@ class TPortOperations;
 namespace ui {
 class TComboBox;
 class TMaskEdit;
-}
+} // namespace ui
 
 // The main window: connection controls, exchange log, status line, counters,
 // the polling engine and the current device panel.

@@ -18,10 +18,10 @@ inline void InitFuzzApplication()
 }
 
 // A broken property is a finding like a crash.
-#define FUZZ_CHECK(cond)                                                                                   \
-    do {                                                                                                   \
-        if (!(cond)) {                                                                                     \
-            std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #cond);              \
-            std::abort();                                                                                  \
-        }                                                                                                  \
+#define FUZZ_CHECK(cond)                                                                                               \
+    do {                                                                                                               \
+        if (!(cond)) {                                                                                                 \
+            std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #cond);                           \
+            std::abort();                                                                                              \
+        }                                                                                                              \
     } while (false)

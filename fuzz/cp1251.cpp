@@ -1,6 +1,6 @@
 // The code page conversions both ways, on any bytes and any UTF-16 text.
-#include "FuzzSupport.h"
 #include "ui/Cp1251.h"
+#include "FuzzSupport.h"
 
 #include <QString>
 

@@ -4,8 +4,8 @@
 #include "FrameStream.h"
 #include "FuzzSupport.h"
 #include "app/Unit1.h"
-#include "ui/ComboBox.h"
 #include "panels/PanelFactory.h"
+#include "ui/ComboBox.h"
 #include "ui/MaskEdit.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

@@ -48,7 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(Edit->EditText() == shown);
 
     // The rest is typed: low code units are editing keys, the others characters.
-    static const int keys[] = {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Left, Qt::Key_Right, Qt::Key_Home, Qt::Key_End};
+    static const int keys[] = {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Left,
+                               Qt::Key_Right,     Qt::Key_Home,   Qt::Key_End};
     for (const QChar ch : second) {
         const char16_t u = ch.unicode();
         if (u < 12) {

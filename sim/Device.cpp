@@ -28,10 +28,7 @@ std::optional<QByteArray> TDevice::Respond(const QByteArray& body)
     return Reply(*answer);
 }
 
-QByteArray TDevice::Reply(const QByteArray& letterAndPayload) const
-{
-    return Frame('~' + FAddress + letterAndPayload);
-}
+QByteArray TDevice::Reply(const QByteArray& letterAndPayload) const { return Frame('~' + FAddress + letterAndPayload); }
 
 QByteArray Digits(long long value, int width)
 {

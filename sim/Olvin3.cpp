@@ -13,7 +13,7 @@ constexpr int kRunningFlow = 120;
 
 TOlvin3::TOlvin3(QByteArray address, std::uint64_t seed) : TDevice(TModel::Olvin3, "#OV3", std::move(address), seed)
 {
-    Settings = {"100", "060", "080", "010", "005", "250", "180", "160", "150", "450", "100", "020",
+    Settings = {"100", "060", "080", "010", "005", "250", "180", "160", "150", "450", "100",     "020",
                 "150", "05",  "3",   "3",   "10",  "01",  "001", "30",  "5",   "3",   "00012345"};
     // "Ольвин 3М v2.07 12.03.2019" in the unit's own code page.
     Version = "\xCE\xEB\xFC\xE2\xE8\xED 3\xCC v2.07 12.03.2019";
@@ -136,9 +136,8 @@ void TOlvin3::Step()
     TStatus& s = Status;
     for (int p = 0; p < 3; ++p) {
         if (Running)
-            s.Current[p] = std::clamp(Drift(FRandom, s.Current[p] + (kRunningCurrent[p] - s.Current[p]) / 3,
-                                            kRunningCurrent[p], 3),
-                                      1, 9999);
+            s.Current[p] = std::clamp(
+                Drift(FRandom, s.Current[p] + (kRunningCurrent[p] - s.Current[p]) / 3, kRunningCurrent[p], 3), 1, 9999);
         else
             s.Current[p] = s.Current[p] / 3;
         s.Voltage[p] = std::clamp(Drift(FRandom, s.Voltage[p], 220, 1), 200, 240);

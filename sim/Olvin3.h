@@ -10,16 +10,16 @@ namespace sim {
 class TOlvin3 final : public TDevice {
 public:
     struct TStatus {
-        char State = 'N';                  // 'N' normal, 'A','U','D','H','S' alarms
-        std::array<int, 3> Current{};      // tenths of an ampere, phases A, B, C
+        char State = 'N';                            // 'N' normal, 'A','U','D','H','S' alarms
+        std::array<int, 3> Current{};                // tenths of an ampere, phases A, B, C
         std::array<int, 3> Voltage{{220, 221, 219}}; // volts
-        int Pressure = 210;                // hundredths (dd,dd)
-        int Level = 125;                   // tenths of a metre
-        int Meter = 0;                     // water meter, four digits
-        int Flow = 0;                      // tenths
-        char Loop = '0';                   // security loop: '0' closed
+        int Pressure = 210;                          // hundredths (dd,dd)
+        int Level = 125;                             // tenths of a metre
+        int Meter = 0;                               // water meter, four digits
+        int Flow = 0;                                // tenths
+        char Loop = '0';                             // security loop: '0' closed
         unsigned char Bubbling = 0x8C;
-        char Mode = '0';                   // '0' automatic
+        char Mode = '0'; // '0' automatic
     };
     struct TStatistics {
         std::array<int, 3> MaxCurrent{}, MinCurrent{}, CurrentSum{};

@@ -28,9 +28,9 @@ public:
         char Failure = 0;
     };
     struct TDiscrete {
-        char Type = '0';   // '0' passive, '1' active
+        char Type = '0'; // '0' passive, '1' active
         bool Closed = false;
-        char Code = '1';      // reported: '0'/'1' passive closed/open, '2'/'3' active
+        char Code = '1'; // reported: '0'/'1' passive closed/open, '2'/'3' active
         char Indicator = '0';
     };
 

@@ -49,15 +49,24 @@ bool ParseShare(const QCommandLineParser& p, const QString& name, double& share)
 int BaudOf(speed_t speed)
 {
     switch (speed) {
-    case B1200: return 1200;
-    case B2400: return 2400;
-    case B4800: return 4800;
-    case B9600: return 9600;
-    case B19200: return 19200;
-    case B38400: return 38400;
-    case B57600: return 57600;
-    case B115200: return 115200;
-    default: return 19200;
+    case B1200:
+        return 1200;
+    case B2400:
+        return 2400;
+    case B4800:
+        return 4800;
+    case B9600:
+        return 9600;
+    case B19200:
+        return 19200;
+    case B38400:
+        return 38400;
+    case B57600:
+        return 57600;
+    case B115200:
+        return 115200;
+    default:
+        return 19200;
     }
 }
 
@@ -138,8 +147,11 @@ int main(int argc, char** argv)
     if (p.isSet("devices") && !sim::ParseDevices(p.value("devices"), devices, error))
         Fail("--devices: " + error);
     sim::TFaultShares faults;
-    for (const auto& [name, share] : {std::pair<QString, double*>{"drop", &faults.Drop}, {"corrupt", &faults.Corrupt},
-                                      {"split", &faults.Split}, {"noise", &faults.Noise}, {"late", &faults.Late}})
+    for (const auto& [name, share] : {std::pair<QString, double*>{"drop", &faults.Drop},
+                                      {"corrupt", &faults.Corrupt},
+                                      {"split", &faults.Split},
+                                      {"noise", &faults.Noise},
+                                      {"late", &faults.Late}})
         if (!ParseShare(p, name, *share))
             Fail(QString("--%1: a share from 0 to 1 is expected").arg(name));
     bool ok = true;

@@ -13,8 +13,7 @@ void HandleUnknownException();
 
 // Wraps a handler for connect(): what it throws goes to the error box instead
 // of unwinding through the signal that called it.
-template <class Handler>
-auto Guard(Handler handler)
+template <class Handler> auto Guard(Handler handler)
 {
     return [handler](auto&&...) mutable {
         try {

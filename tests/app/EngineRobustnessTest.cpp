@@ -44,7 +44,7 @@ class EngineRobustness : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        form.SetPanelFactory([](int, TPanelHost& host) { return std::make_unique<StreamPanel>(host); });
+        form.SetPanelFactory([](int, TPanelHost& host) { return std::make_unique<RecordingPanel>(host); });
         form.ComboBox1->addItem(QStringLiteral("ttyFAKE0"));
         form.ComboBox1->setCurrentIndex(0);
         form.ComboBox3->setCurrentIndex(2);
@@ -56,7 +56,7 @@ protected:
         PollActive = false;
         DeviceNumber.clear();
     }
-    StreamPanel& Panel() { return *static_cast<StreamPanel*>(form.CurrentPanel()); }
+    RecordingPanel& Panel() { return *static_cast<RecordingPanel*>(form.CurrentPanel()); }
     // Starts over as after a fresh "Старт", nothing received.
     void Restart()
     {

@@ -1,4 +1,5 @@
 #include "FakePort.h"
+#include "RecordingPanel.h"
 #include "app/Frames.h"
 #include "app/Unit1.h"
 #include "ui/ComboBox.h"
@@ -13,33 +14,6 @@
 #include <QTimer>
 
 namespace {
-
-// A panel that answers every response and every lost link with SendNext, as
-// the models do, and remembers what the engine handed it.
-class RecordingPanel final : public TDevicePanel {
-public:
-    using TDevicePanel::TDevicePanel;
-    void StartPoll() override
-    {
-        FPendingRequest.clear();
-        FPollRequest = MakeFrame("#1" + DeviceNumber + "T");
-        SendNext();
-    }
-    void StopPoll() override { ++Stops; }
-    void HandleResponse(const QByteArray& frame) override
-    {
-        Frames.append(frame);
-        SendNext();
-    }
-    void LinkLost() override
-    {
-        ++Losses;
-        SendNext();
-    }
-    QByteArrayList Frames;
-    int Losses = 0;
-    int Stops = 0;
-};
 
 const QByteArray Poll = MakeFrame("#1001T");
 const QByteArray Answer = "~001T000100020003000400050006" + ChecksumHex("~001T000100020003000400050006");

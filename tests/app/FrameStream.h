@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RecordingPanel.h"
+
 #include "app/DevicePanel.h"
 #include "app/Frames.h"
 
@@ -24,27 +26,3 @@ inline QByteArrayList ReferenceFrames(const QByteArray& stream)
     }
     return frames;
 }
-
-// Remembers what the engine hands it and keeps polling, as the models do.
-class StreamPanel final : public TDevicePanel {
-public:
-    using TDevicePanel::TDevicePanel;
-    void StartPoll() override
-    {
-        FPendingRequest.clear();
-        FPollRequest = MakeFrame("#1" + DeviceNumber + "T");
-        SendNext();
-    }
-    void HandleResponse(const QByteArray& frame) override
-    {
-        Frames.append(frame);
-        SendNext();
-    }
-    void LinkLost() override
-    {
-        ++Losses;
-        SendNext();
-    }
-    QByteArrayList Frames;
-    int Losses = 0;
-};

@@ -12,7 +12,8 @@ TEST(MakeFrame, AppendsUpperHexSumAndCr)
 TEST(MakeFrame, SumsHighCharactersAsUnsigned)
 {
     // 0xFF + 0x02 = 0x101: only the low byte counts.
-    EXPECT_EQ(MakeFrame(QByteArray("\xFF\x02")), QByteArray("\xFF\x02" "01\r"));
+    EXPECT_EQ(MakeFrame(QByteArray("\xFF\x02")), QByteArray("\xFF\x02"
+                                                            "01\r"));
 }
 
 TEST(FrameChecksumOK, AcceptsOnlyTheExactUpperCaseSum)

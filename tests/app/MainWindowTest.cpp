@@ -1,6 +1,7 @@
 // The window as a technician drives it, on a real pseudo-terminal published
 // as a virtual port.
 #include "MessageRecorder.h"
+#include "RecordingPanel.h"
 #include "app/Frames.h"
 #include "app/Unit1.h"
 #include "port/PtyFixture.h"
@@ -19,23 +20,6 @@
 
 namespace {
 
-class StatusPanel final : public TDevicePanel {
-public:
-    using TDevicePanel::TDevicePanel;
-    void StartPoll() override
-    {
-        ++Starts;
-        FPendingRequest.clear();
-        FPollRequest = MakeFrame("#1" + DeviceNumber + "T");
-        SendNext();
-    }
-    void StopPoll() override { ++Stops; }
-    void HandleResponse(const QByteArray&) override { SendNext(); }
-    void LinkLost() override { SendNext(); }
-    int Starts = 0;
-    int Stops = 0;
-};
-
 class MainWindowTest : public PtyTest {
 protected:
     void SetUp() override
@@ -53,7 +37,7 @@ protected:
         form->SetPanelFactory([](int kind, TPanelHost& host) -> std::unique_ptr<TDevicePanel> {
             if (kind == 3)
                 return nullptr;
-            return std::make_unique<StatusPanel>(host);
+            return std::make_unique<RecordingPanel>(host);
         });
     }
     void TearDown() override
@@ -82,7 +66,7 @@ protected:
         });
         return got;
     }
-    StatusPanel* Panel() { return static_cast<StatusPanel*>(form->CurrentPanel()); }
+    RecordingPanel* Panel() { return static_cast<RecordingPanel*>(form->CurrentPanel()); }
     void ReadyToStart(const QString& number = QStringLiteral("001"))
     {
         Pick(form->ComboBox1, QStringLiteral("vtest0"));
@@ -109,8 +93,7 @@ TEST_F(MainWindowTest, StartsWithPortsListedAndNothingChosen)
     EXPECT_EQ(form->MaskEdit1->EditText(), "***");
     EXPECT_EQ(form->Button1->text(), "Старт");
     for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(form->StatusPanelText(i),
-                  (QStringList{"Запросы", "0", "Ответы", "0", "Ошибки", "0", ""}[i]));
+        EXPECT_EQ(form->StatusPanelText(i), (QStringList{"Запросы", "0", "Ответы", "0", "Ошибки", "0", ""}[i]));
     EXPECT_FALSE(form->BComPort1->Connected());
 }
 
@@ -192,7 +175,7 @@ TEST_F(MainWindowTest, AnotherModelDuringPollingLeavesTheStatusLine)
 {
     ReadyToStart();
     form->Button1->click();
-    QPointer<StatusPanel> old = Panel();
+    QPointer<RecordingPanel> old = Panel();
     form->ComboBox3->setCurrentIndex(1);
     EXPECT_FALSE(PollActive);
     EXPECT_EQ(form->Button1->text(), "Старт");

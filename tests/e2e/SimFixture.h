@@ -16,7 +16,6 @@
 #error "ZORVEX_SIM_BINARY must name the zorvex-sim executable"
 #endif
 
-
 // zorvex-sim serving its default devices on a virtual port published in a
 // directory of the test's own, which the port list reads.
 class SimTest : public ::testing::Test {

@@ -119,17 +119,19 @@ TEST_F(Olvin4Robustness, AllDigitFieldsReadAsTenthsAndStateCodesAsTheirText)
         for (int n = 0; n < 6; ++n) {
             tenths[n] = int(rng() % 10000);
             code[n] = rng() % 4 == 0 ? 1 + int(rng() % 4) : 0;
-            payload += code[n] ? "-00" + QByteArray::number(code[n]) : QByteArray::number(tenths[n]).rightJustified(4, '0');
+            payload +=
+                code[n] ? "-00" + QByteArray::number(code[n]) : QByteArray::number(tenths[n]).rightJustified(4, '0');
         }
         Panel->HandleResponse(WithSum("~001T" + payload));
-        const QLabel* const labels[6] = {Panel->Label7, Panel->Label8, Panel->Label9,
+        const QLabel* const labels[6] = {Panel->Label7,  Panel->Label8,  Panel->Label9,
                                          Panel->Label11, Panel->Label12, Panel->Label13};
         for (int n = 0; n < 6; ++n) {
             if (code[n]) {
                 ASSERT_EQ(Value(n)->text(), QStringLiteral("-00.%1").arg(code[n]));
                 ASSERT_EQ(labels[n]->text(), states[code[n] - 1]);
             } else {
-                ASSERT_EQ(Value(n)->text(), QStringLiteral("%1.%2").arg(tenths[n] / 10, 3, 10, QLatin1Char('0')).arg(tenths[n] % 10));
+                ASSERT_EQ(Value(n)->text(),
+                          QStringLiteral("%1.%2").arg(tenths[n] / 10, 3, 10, QLatin1Char('0')).arg(tenths[n] % 10));
                 ASSERT_TRUE(labels[n]->text().isEmpty());
             }
         }
@@ -212,8 +214,10 @@ protected:
     }
     void RandomModes(std::mt19937& rng)
     {
-        QRadioButton* const ch1[4] = {Panel->RadioButton1, Panel->RadioButton2, Panel->RadioButton3, Panel->RadioButton4};
-        QRadioButton* const ch2[4] = {Panel->RadioButton5, Panel->RadioButton6, Panel->RadioButton7, Panel->RadioButton8};
+        QRadioButton* const ch1[4] = {Panel->RadioButton1, Panel->RadioButton2, Panel->RadioButton3,
+                                      Panel->RadioButton4};
+        QRadioButton* const ch2[4] = {Panel->RadioButton5, Panel->RadioButton6, Panel->RadioButton7,
+                                      Panel->RadioButton8};
         ch1[rng() % 4]->setChecked(true);
         ch2[rng() % 4]->setChecked(true);
     }
@@ -252,8 +256,10 @@ TEST_F(SeltaRobustness, StatusFramesDecodeToTheirFieldsAndShowThem)
 {
     std::mt19937 rng(11);
     for (int i = 0; i < 2000; ++i) {
-        const StatusFields f{{AnyType(rng), AnyType(rng)}, {int(rng() % 1000), int(rng() % 1000)},
-                             {int(rng() % 1000), int(rng() % 1000)}, {AnyFlag(rng), AnyFlag(rng)}};
+        const StatusFields f{{AnyType(rng), AnyType(rng)},
+                             {int(rng() % 1000), int(rng() % 1000)},
+                             {int(rng() % 1000), int(rng() % 1000)},
+                             {AnyFlag(rng), AnyFlag(rng)}};
         RandomModes(rng);
         const QByteArray frame = WithSum(StatusBody(f));
         const auto status = selta::DecodeStatusFrame(frame);
@@ -337,10 +343,10 @@ TEST_F(SeltaRobustness, GarbledOrShortPayloadsDecodeToNothingAndChangeNothing)
     Panel->HandleResponse(WithSum("~001T01604001100480YN"));
     Panel->HandleResponse(WithSum("~001u016040005011004802001"));
     for (int i = 0; i < 1500; ++i) {
-        const StatusFields s{{'0', '1'}, {int(rng() % 1000), int(rng() % 1000)},
-                             {int(rng() % 1000), int(rng() % 1000)}, {'N', 'Y'}};
-        const RecordFields r{{'1', '0'}, {int(rng() % 1000), 7}, {int(rng() % 1000), 8}, {9, int(rng() % 1000)},
-                             {'1', 'Y'}};
+        const StatusFields s{
+            {'0', '1'}, {int(rng() % 1000), int(rng() % 1000)}, {int(rng() % 1000), int(rng() % 1000)}, {'N', 'Y'}};
+        const RecordFields r{
+            {'1', '0'}, {int(rng() % 1000), 7}, {int(rng() % 1000), 8}, {9, int(rng() % 1000)}, {'1', 'Y'}};
         const QByteArray status = StatusBody(s);
         const QByteArray settings = RecordBody('u', r);
         const QByteArray stats = RecordBody('S', r);

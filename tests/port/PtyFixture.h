@@ -17,7 +17,6 @@
 #include <pty.h>
 #include <unistd.h>
 
-
 // The message of the EComPort that f raises; empty when it raises none.
 template <typename F> QString ErrorOf(F f)
 {

@@ -54,8 +54,9 @@ TEST(Selta, WritesAreAcknowledgedStoredAndReadBack)
     s.Channel[1] = {'0', 999, 500, 'N', 0, 0, 500, 500, 'N'};
     s.Alarm = '1';
     // The very writes of the handbook bring the unit to the example settings.
-    for (const QByteArray& body : {QByteArray("#SLT001D10160"), QByteArray("#SLT001W1400050"),
-                                   QByteArray("#SLT001D21100"), QByteArray("#SLT001W2480200"), QByteArray("#SLT001B0")}) {
+    for (const QByteArray& body :
+         {QByteArray("#SLT001D10160"), QByteArray("#SLT001W1400050"), QByteArray("#SLT001D21100"),
+          QByteArray("#SLT001W2480200"), QByteArray("#SLT001B0")}) {
         const QByteArray answer = Ask(bus, body);
         ASSERT_TRUE(ValidAnswer(answer)) << body.constData();
         EXPECT_EQ(answer[4], body[7]) << "acknowledged with its letter: " << body.constData();
@@ -72,8 +73,9 @@ TEST(Selta, MalformedWritesGetNoAnswerAndChangeNothing)
     sim::TBus bus;
     auto& s = bus.Add<sim::TSelta>("001");
     SetExampleState(s);
-    for (const QByteArray& body : {QByteArray("#SLT001D1016"), QByteArray("#SLT001D3016 0"), QByteArray("#SLT001W140005"),
-                                   QByteArray("#SLT001W14000a0"), QByteArray("#SLT001B"), QByteArray("#SLT001X")})
+    for (const QByteArray& body :
+         {QByteArray("#SLT001D1016"), QByteArray("#SLT001D3016 0"), QByteArray("#SLT001W140005"),
+          QByteArray("#SLT001W14000a0"), QByteArray("#SLT001B"), QByteArray("#SLT001X")})
         EXPECT_EQ(Ask(bus, body), QByteArray()) << body.constData();
     EXPECT_EQ(Ask(bus, "#SLT001u"), QByteArray("~001u01604000501100480200094\r"));
 }
@@ -157,7 +159,8 @@ TEST(Olvin3, StatusLayoutAndCommands)
     d.Status.Loop = '1';
     d.Status.Bubbling = 0x91;
     d.Status.Mode = '0';
-    EXPECT_EQ(Ask(bus, "#OV3001T"), Request("~001TN00012345099922000723103501234004201201\x91" "0"));
+    EXPECT_EQ(Ask(bus, "#OV3001T"), Request("~001TN00012345099922000723103501234004201201\x91"
+                                            "0"));
 
     d.SetLive(true);
     Ask(bus, "#OV3001w");
@@ -294,7 +297,8 @@ TEST(Torvis, SettingsCalibrationAndDiscreteTypesAreStoredAndReadBack)
     for (const QByteArray& body :
          {QByteArray("#TRV001U0218020.0000.0018.0-01.0"), QByteArray("#TRV001U2318020.0000.0018.0-01.0"),
           QByteArray("#TRV001U2220020.0000.0018.0-01.0"), QByteArray("#TRV001U221800200000.0018.0-01.0"),
-          QByteArray("#TRV001U921000001"), QByteArray("#TRV001D385001"), QByteArray("#TRV001d9"), QByteArray("#TRV001u")})
+          QByteArray("#TRV001U921000001"), QByteArray("#TRV001D385001"), QByteArray("#TRV001d9"),
+          QByteArray("#TRV001u")})
         EXPECT_EQ(Ask(bus, body), QByteArray()) << body.constData();
     EXPECT_EQ(Ask(bus, "#TRV001u2"), Request("~001u2218020.0000.0018.0-01.0"));
 }

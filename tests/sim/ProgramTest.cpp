@@ -142,8 +142,8 @@ TEST(ZorvexSim, TakesTheFirstFreeNameAndReplacesADanglingLink)
     const int fd = OpenRaw(link);
     ASSERT_GE(fd, 0);
     // Default devices: one of each model at 001.
-    for (const QByteArray& body : {QByteArray("#OV3001T"), QByteArray("#SLT001T"), QByteArray("#1001T"),
-                                   QByteArray("#TRV001T")}) {
+    for (const QByteArray& body :
+         {QByteArray("#OV3001T"), QByteArray("#SLT001T"), QByteArray("#1001T"), QByteArray("#TRV001T")}) {
         const QByteArray got = Exchange(fd, body);
         EXPECT_TRUE(ValidAnswer(got.mid(Request(body).size()))) << body.constData();
     }
@@ -159,8 +159,8 @@ TEST(ZorvexSim, TakesTheFirstFreeNameAndReplacesADanglingLink)
 
 TEST(ZorvexSim, RefusesBadOptions)
 {
-    for (const QStringList& args : {QStringList{"--drop", "1.5"}, QStringList{"--devices", "XYZ:001"},
-                                    QStringList{"--baud", "fast"}}) {
+    for (const QStringList& args :
+         {QStringList{"--drop", "1.5"}, QStringList{"--devices", "XYZ:001"}, QStringList{"--baud", "fast"}}) {
         QProcess p;
         p.start(ZORVEX_SIM_BINARY, args + QStringList{"--dir", "/nonexistent/never"});
         ASSERT_TRUE(p.waitForFinished(kGuardMs));

@@ -1,5 +1,5 @@
-#include "MessageRecorder.h"
 #include "ui/Application.h"
+#include "MessageRecorder.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,8 @@ TEST(Cp1251, CyrillicRoundTripsByteForByte)
 {
     const QString text = QStringLiteral("Сельта Ёё №1");
     const QByteArray bytes = ui::ToCp1251(text);
-    EXPECT_EQ(bytes, QByteArray("\xD1\xE5\xEB\xFC\xF2\xE0 \xA8\xB8 \xB9" "1"));
+    EXPECT_EQ(bytes, QByteArray("\xD1\xE5\xEB\xFC\xF2\xE0 \xA8\xB8 \xB9"
+                                "1"));
     EXPECT_EQ(ui::FromCp1251(bytes), text);
 }
 

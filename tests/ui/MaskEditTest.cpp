@@ -43,19 +43,15 @@ TEST_P(EveryMask, TypingFillsPlacesAndSkipsLiterals)
     EXPECT_EQ(edit.text(), edit.EditText()); // what the user sees
 }
 
-INSTANTIATE_TEST_SUITE_P(Masks, EveryMask,
-                         ::testing::Values(MaskCase{"999;0;*", "001", "001", "001"},
-                                           MaskCase{"999;0;*", "12", "12", "12*"},
-                                           MaskCase{"999;0;*", "1a2", "12", "12*"},
-                                           MaskCase{"9,99;0;*", "160", "160", "1,60"},
-                                           MaskCase{"9,99;0;*", "12", "12", "1,2*"},
-                                           MaskCase{"99,9;0;*", "123", "123", "12,3"},
-                                           MaskCase{"99;0;*", "7", "7", "7*"},
-                                           MaskCase{"9;0;*", "45", "4", "4"},
-                                           MaskCase{"99999999;0;*", "12345678", "12345678", "12345678"},
-                                           MaskCase{"#9ccc;0;*", "-1abc", "-1abc", "-1abc"},
-                                           MaskCase{"#9ccc;0;*", "+5", "+5", "+5***"},
-                                           MaskCase{"#9ccc;0;*", "x", "", "*****"}));
+INSTANTIATE_TEST_SUITE_P(
+    Masks, EveryMask,
+    ::testing::Values(MaskCase{"999;0;*", "001", "001", "001"}, MaskCase{"999;0;*", "12", "12", "12*"},
+                      MaskCase{"999;0;*", "1a2", "12", "12*"}, MaskCase{"9,99;0;*", "160", "160", "1,60"},
+                      MaskCase{"9,99;0;*", "12", "12", "1,2*"}, MaskCase{"99,9;0;*", "123", "123", "12,3"},
+                      MaskCase{"99;0;*", "7", "7", "7*"}, MaskCase{"9;0;*", "45", "4", "4"},
+                      MaskCase{"99999999;0;*", "12345678", "12345678", "12345678"},
+                      MaskCase{"#9ccc;0;*", "-1abc", "-1abc", "-1abc"}, MaskCase{"#9ccc;0;*", "+5", "+5", "+5***"},
+                      MaskCase{"#9ccc;0;*", "x", "", "*****"}));
 
 TEST(MaskEdit, EmptyFieldShowsBlanksAndLiterals)
 {
