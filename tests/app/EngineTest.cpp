@@ -200,3 +200,24 @@ TEST_F(EngineTest, ModelChangeDuringPollingStopsWithoutStopPoll)
 }
 
 } // namespace
+
+namespace {
+
+// The fourth model has neither a stop nor a link-lost reaction: polling ends at
+// the fifth timeout until the user stops and starts again.
+TEST_F(EngineTest, FourthModelGetsNoStopAndNoLinkLost)
+{
+    form.ComboBox3->setCurrentIndex(3);
+    Start();
+    for (int i = 0; i < 5; ++i)
+        form.Timer1Timer();
+    EXPECT_EQ(Panel().Losses, 0);
+    EXPECT_EQ(port.Written.size(), 5);
+    EXPECT_FALSE(form.Timer1->isActive());
+    form.Button1->click();
+    EXPECT_EQ(Panel().Stops, 0);
+    port.Receive(Answer + '\r');
+    EXPECT_EQ(Panel().Frames.size(), 1); // responses still reach it
+}
+
+} // namespace
