@@ -44,11 +44,7 @@ class EngineRobustness : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        form.SetPanelFactory([](int, TPanelHost& host) { return std::make_unique<RecordingPanel>(host); });
-        form.ComboBox1->addItem(QStringLiteral("ttyFAKE0"));
-        form.ComboBox1->setCurrentIndex(0);
-        form.ComboBox3->setCurrentIndex(2);
-        form.MaskEdit1->SetText(QStringLiteral("001"));
+        ReadyToPollWithRecordingPanel(form);
         form.Button1->click();
     }
     void TearDown() override

@@ -2,6 +2,9 @@
 
 #include "app/DevicePanel.h"
 #include "app/Frames.h"
+#include "app/Unit1.h"
+#include "ui/ComboBox.h"
+#include "ui/MaskEdit.h"
 
 #include <QByteArrayList>
 
@@ -34,3 +37,14 @@ public:
     int Starts = 0;
     int Stops = 0;
 };
+
+// Makes the window's next "Старт" poll device 001 through a recording panel of
+// the given model index, on whatever line the window was built with.
+inline void ReadyToPollWithRecordingPanel(TForm1& form, int kind = 2)
+{
+    form.SetPanelFactory([](int, TPanelHost& host) { return std::make_unique<RecordingPanel>(host); });
+    form.ComboBox1->addItem(QStringLiteral("ttyFAKE0"));
+    form.ComboBox1->setCurrentIndex(0);
+    form.ComboBox3->setCurrentIndex(kind);
+    form.MaskEdit1->SetText(QStringLiteral("001"));
+}
