@@ -20,10 +20,7 @@ const QByteArray Answer = "~001T000100020003000400050006" + ChecksumHex("~001T00
 
 class EngineTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ReadyToPollWithRecordingPanel(form);
-    }
+    void SetUp() override { ReadyToPollWithRecordingPanel(form); }
     RecordingPanel& Panel() { return *static_cast<RecordingPanel*>(form.CurrentPanel()); }
     void Start() { form.Button1->click(); }
 
