@@ -205,16 +205,13 @@ void TForm1::FormCreate()
     PollActive = false;
     DeviceNumber.clear();
     FDeviceKind = -1;
-    QStringList ports;
     try {
-        EnumComPorts(ports);
+        RefreshPortList();
     } catch (const EComPort& error) {
         // The window opens with an empty list, and the counters stay blank.
         ui::HandleException(error);
         return;
     }
-    ComboBox1->addItems(ports);
-    ComboBox1->setCurrentIndex(-1);
     UpdateCounters();
 }
 
@@ -261,6 +258,11 @@ void TForm1::BComPort1DeviceLost(QObject* Sender)
                                                     .arg(name));
                               }),
                               Qt::QueuedConnection);
+}
+
+TDevicePanel* TForm1::HookedPanel(int lastKind) const
+{
+    return FPanel && FDeviceKind >= 0 && FDeviceKind <= lastKind ? FPanel.data() : nullptr;
 }
 
 QString TForm1::StatusPanelText(int index) const { return FStatusPanels.at(index)->text(); }
@@ -329,15 +331,15 @@ void TForm1::Button1Click()
         FRequestCount = FResponseCount = FErrorCount = 0;
         Memo1->clear();
         Edit1->setText(QStringLiteral("Опрос текущего состояния включен"));
-        if (FPanel && FDeviceKind >= 0 && FDeviceKind <= 3)
-            FPanel->StartPoll();
+        if (TDevicePanel* panel = HookedPanel(3))
+            panel->StartPoll();
         return;
     }
     PollActive = false;
     Button1->setText(QStringLiteral("Старт"));
     Edit1->setText(QStringLiteral("Опрос остановлен"));
-    if (FPanel && FDeviceKind >= 0 && FDeviceKind <= 2)
-        FPanel->StopPoll();
+    if (TDevicePanel* panel = HookedPanel(2))
+        panel->StopPoll();
 }
 
 void TForm1::SendRequest(const QByteArray& request)
@@ -414,8 +416,8 @@ void TForm1::BComPort1RxChar(QObject* Sender, int Count)
     UpdateCounters();
     FRetryCount = 0;
     LogLine(frame);
-    if (FPanel && FDeviceKind >= 0 && FDeviceKind <= 3)
-        FPanel->HandleResponse(frame);
+    if (TDevicePanel* panel = HookedPanel(3))
+        panel->HandleResponse(frame);
     FFrameStarted = false;
 }
 
@@ -431,8 +433,8 @@ void TForm1::Timer1Timer()
         return;
     }
     FRetryCount = 0;
-    if (FPanel && FDeviceKind >= 0 && FDeviceKind <= 2)
-        FPanel->LinkLost();
+    if (TDevicePanel* panel = HookedPanel(2))
+        panel->LinkLost();
 }
 
 void TForm1::LogLine(const QByteArray& text)

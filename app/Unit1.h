@@ -122,6 +122,9 @@ protected:
 private:
     void BuildControls();
     void ClosePort();
+    // The current panel when FDeviceKind is 0..lastKind: the models past
+    // lastKind have no such hook.
+    TDevicePanel* HookedPanel(int lastKind) const;
     // Lists the machine's ports again, keeping the chosen one selected if it is still there.
     void RefreshPortList();
     void StopRecordingAfterError(const QString& message);
