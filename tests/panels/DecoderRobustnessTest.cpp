@@ -53,18 +53,12 @@ QByteArray Digits(int value) { return QByteArray::number(value).rightJustified(3
 
 // ---- "Ольвин 4э" ----
 
-class Olvin4Robustness : public ::testing::Test {
+class Olvin4Robustness : public PanelTest<TOLVIN4> {
 protected:
     void SetUp() override
     {
-        StartGlobals("001");
-        Panel = std::make_unique<TOLVIN4>(Host);
+        PanelTest::SetUp();
         Panel->StartPoll();
-    }
-    void TearDown() override
-    {
-        PollActive = false;
-        DeviceNumber.clear();
     }
     QLineEdit* Value(int n) const
     {
@@ -72,8 +66,6 @@ protected:
                                       Panel->Edit4, Panel->Edit5, Panel->Edit6};
         return values[n];
     }
-    FakeHost Host;
-    std::unique_ptr<TOLVIN4> Panel;
 };
 
 TEST_F(Olvin4Robustness, FramesWithoutGoodChecksumChangeNothingShownAndPollingGoesOn)
@@ -199,18 +191,12 @@ std::vector<int> Indices(std::initializer_list<std::pair<int, int>> ranges)
     return at;
 }
 
-class SeltaRobustness : public ::testing::Test {
+class SeltaRobustness : public PanelTest<TSelta> {
 protected:
     void SetUp() override
     {
-        StartGlobals("001");
-        Panel = std::make_unique<TSelta>(Host);
+        PanelTest::SetUp();
         Panel->StartPoll();
-    }
-    void TearDown() override
-    {
-        PollActive = false;
-        DeviceNumber.clear();
     }
     void RandomModes(std::mt19937& rng)
     {
@@ -232,8 +218,6 @@ protected:
         EXPECT_EQ(Host.Status, status);
         EXPECT_EQ(Host.Sent.size(), sent + 1);
     }
-    FakeHost Host;
-    std::unique_ptr<TSelta> Panel;
 };
 
 TEST_F(SeltaRobustness, FramesWithoutGoodChecksumChangeNothingShownOrSaid)

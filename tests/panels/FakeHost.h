@@ -6,6 +6,10 @@
 #include <QByteArrayList>
 #include <QStringList>
 
+#include <gtest/gtest.h>
+
+#include <memory>
+
 // Stands in for the main window: records what a panel sends, logs and says.
 class FakeHost final : public TPanelHost {
 public:
@@ -31,3 +35,23 @@ inline void StartGlobals(const QByteArray& number = "001")
     DeviceNumber = number;
     PollActive = true;
 }
+
+// A panel of one model with its fake main window, after a successful "Старт"
+// of device 001; the globals are put back afterwards. Fixtures that poll from
+// the start call StartPoll in their own SetUp.
+template <class TPanel> class PanelTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        StartGlobals("001");
+        Panel = std::make_unique<TPanel>(Host);
+    }
+    void TearDown() override
+    {
+        Panel.reset();
+        PollActive = false;
+        DeviceNumber.clear();
+    }
+    FakeHost Host;
+    std::unique_ptr<TPanel> Panel;
+};

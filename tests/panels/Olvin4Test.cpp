@@ -31,20 +31,8 @@ QByteArray StatusFrame(const std::array<QByteArray, 6>& fields)
     return Framed(body);
 }
 
-class Olvin4Panel : public ::testing::Test {
+class Olvin4Panel : public PanelTest<TOLVIN4> {
 protected:
-    void SetUp() override
-    {
-        StartGlobals("001");
-        Panel = std::make_unique<TOLVIN4>(Host);
-    }
-    void TearDown() override
-    {
-        Panel.reset();
-        PollActive = false;
-        DeviceNumber.clear();
-    }
-
     std::array<QLineEdit*, 6> Values() const
     {
         return {Panel->Edit1, Panel->Edit2, Panel->Edit3, Panel->Edit4, Panel->Edit5, Panel->Edit6};
@@ -72,9 +60,6 @@ protected:
             texts << label->text();
         return texts;
     }
-
-    FakeHost Host;
-    std::unique_ptr<TOLVIN4> Panel;
 };
 
 const QByteArray kStatus = "#1001T39\r";

@@ -56,33 +56,29 @@ void Choose(QComboBox* box, int index)
 
 QStringList MemoLines(const TSelta& panel) { return panel.Memo1->toPlainText().split(QLatin1Char('\n')); }
 
-class Selta : public ::testing::Test {
+class Selta : public PanelTest<TSelta> {
 protected:
     void SetUp() override
     {
-        StartGlobals("001");
-        panel = std::make_unique<TSelta>(host);
-        panel->StartPoll();
+        PanelTest::SetUp();
+        Panel->StartPoll();
     }
     void TearDown() override
     {
-        PollActive = false;
-        DeviceNumber.clear();
         ui::SetClock({});
+        PanelTest::TearDown();
     }
-    void Respond(const QByteArray& frame) { panel->HandleResponse(frame); }
+    void Respond(const QByteArray& frame) { Panel->HandleResponse(frame); }
     // Both channels to one display mode, by clicking their radio buttons.
     void ShowBothIn(int mode)
     {
-        QRadioButton* ch1[4] = {panel->RadioButton1, panel->RadioButton2, panel->RadioButton3, panel->RadioButton4};
-        QRadioButton* ch2[4] = {panel->RadioButton5, panel->RadioButton6, panel->RadioButton7, panel->RadioButton8};
+        QRadioButton* ch1[4] = {Panel->RadioButton1, Panel->RadioButton2, Panel->RadioButton3, Panel->RadioButton4};
+        QRadioButton* ch2[4] = {Panel->RadioButton5, Panel->RadioButton6, Panel->RadioButton7, Panel->RadioButton8};
         ch1[mode]->click();
         ch2[mode]->click();
     }
 
-    FakeHost host;
     MessageRecorder messages;
-    std::unique_ptr<TSelta> panel;
 };
 
 // ---------------------------------------------------------------- status
@@ -95,14 +91,14 @@ TEST_F(Selta, ExampleStatusInEveryDisplayMode)
     for (int mode : {1, 2, 3, 0}) {
         SCOPED_TRACE(mode);
         ShowBothIn(mode);
-        EXPECT_EQ(panel->FDisplayMode1, mode);
-        EXPECT_EQ(panel->FDisplayMode2, mode);
-        for (QLabel* label : {panel->Label16, panel->Label17, panel->Label18, panel->Label19})
+        EXPECT_EQ(Panel->FDisplayMode1, mode);
+        EXPECT_EQ(Panel->FDisplayMode2, mode);
+        for (QLabel* label : {Panel->Label16, Panel->Label17, Panel->Label18, Panel->Label19})
             EXPECT_EQ(label->text(), QString::fromUtf8(units[mode]));
         Respond(kStatusExample);
-        EXPECT_EQ(panel->Edit1->text(), QString::fromUtf8(ch1[mode]));
-        EXPECT_EQ(panel->Edit2->text(), QString::fromUtf8(ch2[mode]));
-        EXPECT_EQ(host.Sent.last(), kPoll);
+        EXPECT_EQ(Panel->Edit1->text(), QString::fromUtf8(ch1[mode]));
+        EXPECT_EQ(Panel->Edit2->text(), QString::fromUtf8(ch2[mode]));
+        EXPECT_EQ(Host.Sent.last(), kPoll);
     }
 }
 
@@ -130,34 +126,34 @@ TEST(SeltaFormat, TinyValuesAreNotShownAsCutExponents)
 
 TEST_F(Selta, DepressurisationFlags)
 {
-    EXPECT_FALSE(panel->Label3->isVisibleTo(panel.get()));
-    EXPECT_FALSE(panel->Label4->isVisibleTo(panel.get()));
+    EXPECT_FALSE(Panel->Label3->isVisibleTo(Panel.get()));
+    EXPECT_FALSE(Panel->Label4->isVisibleTo(Panel.get()));
     Respond(WithSum("~001T01604001100480NY"));
-    EXPECT_FALSE(panel->Label3->isVisibleTo(panel.get()));
-    EXPECT_TRUE(panel->Label4->isVisibleTo(panel.get()));
+    EXPECT_FALSE(Panel->Label3->isVisibleTo(Panel.get()));
+    EXPECT_TRUE(Panel->Label4->isVisibleTo(Panel.get()));
     Respond(WithSum("~001T01604001100480?N"));
-    EXPECT_TRUE(panel->Label3->isVisibleTo(panel.get()));
-    EXPECT_FALSE(panel->Label4->isVisibleTo(panel.get()));
+    EXPECT_TRUE(Panel->Label3->isVisibleTo(Panel.get()));
+    EXPECT_FALSE(Panel->Label4->isVisibleTo(Panel.get()));
 }
 
 TEST_F(Selta, DisplayKeepsItsTextUntilTheNextStatus)
 {
     Respond(kStatusExample);
-    panel->RadioButton3->click();
-    EXPECT_EQ(panel->Edit1->text(), "2,5  мА");
+    Panel->RadioButton3->click();
+    EXPECT_EQ(Panel->Edit1->text(), "2,5  мА");
     Respond("~001T01604001100480NNB9"); // wrong checksum: nothing changes
-    EXPECT_EQ(panel->Edit1->text(), "2,5  мА");
-    EXPECT_EQ(host.Sent.last(), kPoll);
+    EXPECT_EQ(Panel->Edit1->text(), "2,5  мА");
+    EXPECT_EQ(Host.Sent.last(), kPoll);
     Respond(kStatusExample);
-    EXPECT_EQ(panel->Edit1->text(), "8,16  кг/см");
+    EXPECT_EQ(Panel->Edit1->text(), "8,16  кг/см");
 }
 
 TEST_F(Selta, ShortOrGarbledAnswersChangeNothingAndPollingGoesOn)
 {
     Respond(kStatusExample);
     Respond(kSettingsExample);
-    panel->Button1->click();
-    host.Sent.clear();
+    Panel->Button1->click();
+    Host.Sent.clear();
     const QByteArrayList bad = {
         WithSum("~001T0160400110048"),    // ends before the flags
         WithSum("~001T01604001100480N"),  // the checksum would be read as a flag
@@ -175,38 +171,38 @@ TEST_F(Selta, ShortOrGarbledAnswersChangeNothingAndPollingGoesOn)
     for (const QByteArray& frame : bad) {
         SCOPED_TRACE(frame.toStdString());
         Respond(frame);
-        EXPECT_EQ(panel->Edit1->text(), "2,5  мА");
-        EXPECT_EQ(panel->Edit2->text(), "12  мА");
-        EXPECT_EQ(panel->MaskEdit1->EditText(), "1,60");
-        EXPECT_EQ(panel->MaskEdit5->EditText(), "12,0");
-        EXPECT_TRUE(panel->Memo1->toPlainText().isEmpty());
+        EXPECT_EQ(Panel->Edit1->text(), "2,5  мА");
+        EXPECT_EQ(Panel->Edit2->text(), "12  мА");
+        EXPECT_EQ(Panel->MaskEdit1->EditText(), "1,60");
+        EXPECT_EQ(Panel->MaskEdit5->EditText(), "12,0");
+        EXPECT_TRUE(Panel->Memo1->toPlainText().isEmpty());
         EXPECT_TRUE(messages.Texts.isEmpty());
     }
     // The statistics request went out in place of the first poll; then polls.
-    ASSERT_EQ(host.Sent.size(), bad.size());
-    EXPECT_EQ(host.Sent.first(), "#SLT001SFA\r");
-    EXPECT_EQ(host.Sent.last(), kPoll);
+    ASSERT_EQ(Host.Sent.size(), bad.size());
+    EXPECT_EQ(Host.Sent.first(), "#SLT001SFA\r");
+    EXPECT_EQ(Host.Sent.last(), kPoll);
 }
 
 TEST_F(Selta, LinkLostResetsStatusAndSendsTheWaitingRequestFirst)
 {
-    panel->RadioButton4->click();
-    panel->RadioButton7->click();
+    Panel->RadioButton4->click();
+    Panel->RadioButton7->click();
     Respond(WithSum("~001T01604001100480YY"));
-    panel->Button7->click();
-    host.Sent.clear();
-    panel->LinkLost();
-    EXPECT_EQ(panel->Edit1->text(), "- - - -");
-    EXPECT_EQ(panel->Edit2->text(), "- - - -");
-    EXPECT_FALSE(panel->Label3->isVisibleTo(panel.get()));
-    EXPECT_FALSE(panel->Label4->isVisibleTo(panel.get()));
-    EXPECT_TRUE(panel->RadioButton1->isChecked());
-    EXPECT_TRUE(panel->RadioButton5->isChecked());
-    EXPECT_EQ(panel->FDisplayMode1, 0);
-    EXPECT_EQ(panel->FDisplayMode2, 0);
-    EXPECT_EQ(panel->Label16->text(), "мА");
-    EXPECT_EQ(panel->Label19->text(), "мА");
-    EXPECT_EQ(host.Sent, QByteArrayList{"#SLT001u1C\r"});
+    Panel->Button7->click();
+    Host.Sent.clear();
+    Panel->LinkLost();
+    EXPECT_EQ(Panel->Edit1->text(), "- - - -");
+    EXPECT_EQ(Panel->Edit2->text(), "- - - -");
+    EXPECT_FALSE(Panel->Label3->isVisibleTo(Panel.get()));
+    EXPECT_FALSE(Panel->Label4->isVisibleTo(Panel.get()));
+    EXPECT_TRUE(Panel->RadioButton1->isChecked());
+    EXPECT_TRUE(Panel->RadioButton5->isChecked());
+    EXPECT_EQ(Panel->FDisplayMode1, 0);
+    EXPECT_EQ(Panel->FDisplayMode2, 0);
+    EXPECT_EQ(Panel->Label16->text(), "мА");
+    EXPECT_EQ(Panel->Label19->text(), "мА");
+    EXPECT_EQ(Host.Sent, QByteArrayList{"#SLT001u1C\r"});
 }
 
 TEST_F(Selta, CreationStartAndStop)
@@ -247,72 +243,72 @@ TEST_F(Selta, CreationStartAndStop)
 
 TEST_F(Selta, MasksFollowModeAndSensorTypeAndKeepTheirDigits)
 {
-    Type(panel->MaskEdit2, "250");
-    EXPECT_EQ(panel->MaskEdit2->EditText(), "2,50");
-    Choose(panel->ComboBox1, 1); // 4-20 mA in mode 0: two integer digits
-    EXPECT_EQ(panel->MaskEdit2->EditMask(), "99,9;0;*");
-    EXPECT_EQ(panel->MaskEdit3->EditMask(), "99,9;0;*");
-    EXPECT_EQ(panel->MaskEdit2->EditText(), "25,0");
-    EXPECT_EQ(panel->MaskEdit5->EditMask(), "9,99;0;*"); // channel 2 untouched
-    panel->RadioButton2->click();
-    EXPECT_EQ(panel->MaskEdit2->EditMask(), "9,99;0;*");
-    EXPECT_EQ(panel->MaskEdit2->EditText(), "2,50");
-    EXPECT_EQ(panel->MaskEdit1->EditMask(), "9,99;0;*");
-    Choose(panel->ComboBox2, 1);
-    EXPECT_EQ(panel->MaskEdit5->EditMask(), "99,9;0;*");
-    panel->RadioButton8->click();
-    EXPECT_EQ(panel->MaskEdit6->EditMask(), "9,99;0;*");
-    EXPECT_EQ(panel->Label17->text(), "м");
-    EXPECT_EQ(panel->Label16->text(), "МПа");
+    Type(Panel->MaskEdit2, "250");
+    EXPECT_EQ(Panel->MaskEdit2->EditText(), "2,50");
+    Choose(Panel->ComboBox1, 1); // 4-20 mA in mode 0: two integer digits
+    EXPECT_EQ(Panel->MaskEdit2->EditMask(), "99,9;0;*");
+    EXPECT_EQ(Panel->MaskEdit3->EditMask(), "99,9;0;*");
+    EXPECT_EQ(Panel->MaskEdit2->EditText(), "25,0");
+    EXPECT_EQ(Panel->MaskEdit5->EditMask(), "9,99;0;*"); // channel 2 untouched
+    Panel->RadioButton2->click();
+    EXPECT_EQ(Panel->MaskEdit2->EditMask(), "9,99;0;*");
+    EXPECT_EQ(Panel->MaskEdit2->EditText(), "2,50");
+    EXPECT_EQ(Panel->MaskEdit1->EditMask(), "9,99;0;*");
+    Choose(Panel->ComboBox2, 1);
+    EXPECT_EQ(Panel->MaskEdit5->EditMask(), "99,9;0;*");
+    Panel->RadioButton8->click();
+    EXPECT_EQ(Panel->MaskEdit6->EditMask(), "9,99;0;*");
+    EXPECT_EQ(Panel->Label17->text(), "м");
+    EXPECT_EQ(Panel->Label16->text(), "МПа");
 }
 
 // ---------------------------------------------------------------- settings
 
 TEST_F(Selta, WriteRequestsCarryTheTypedValues)
 {
-    host.Status = "старый текст";
-    Choose(panel->ComboBox1, 0);
-    Type(panel->MaskEdit1, "160");
-    panel->Button2->click();
-    EXPECT_EQ(panel->FPendingRequest, "#SLT001D10160E3\r");
-    EXPECT_EQ(host.Status, "");
+    Host.Status = "старый текст";
+    Choose(Panel->ComboBox1, 0);
+    Type(Panel->MaskEdit1, "160");
+    Panel->Button2->click();
+    EXPECT_EQ(Panel->FPendingRequest, "#SLT001D10160E3\r");
+    EXPECT_EQ(Host.Status, "");
 
-    panel->RadioButton2->click();
-    Type(panel->MaskEdit2, "080");
-    Type(panel->MaskEdit3, "010");
-    panel->Button3->click();
-    EXPECT_EQ(panel->FPendingRequest, "#SLT001W1400050"
+    Panel->RadioButton2->click();
+    Type(Panel->MaskEdit2, "080");
+    Type(Panel->MaskEdit3, "010");
+    Panel->Button3->click();
+    EXPECT_EQ(Panel->FPendingRequest, "#SLT001W1400050"
                                       "58\r");
 
-    Choose(panel->ComboBox2, 1);
-    Type(panel->MaskEdit4, "100");
-    Type(panel->MaskEdit5, "120");
-    Type(panel->MaskEdit6, "050");
-    EXPECT_EQ(panel->MaskEdit6->EditText(), "05,0");
-    panel->Button5->click();
-    EXPECT_EQ(panel->FPendingRequest, "#SLT001W2480200"
+    Choose(Panel->ComboBox2, 1);
+    Type(Panel->MaskEdit4, "100");
+    Type(Panel->MaskEdit5, "120");
+    Type(Panel->MaskEdit6, "050");
+    EXPECT_EQ(Panel->MaskEdit6->EditText(), "05,0");
+    Panel->Button5->click();
+    EXPECT_EQ(Panel->FPendingRequest, "#SLT001W2480200"
                                       "5E\r");
-    panel->Button4->click();
-    EXPECT_EQ(panel->FPendingRequest, MakeFrame("#SLT001D21100"));
+    Panel->Button4->click();
+    EXPECT_EQ(Panel->FPendingRequest, MakeFrame("#SLT001D21100"));
 
-    host.Status = "старый текст";
-    Choose(panel->ComboBox3, 1);
-    panel->Button6->click();
-    EXPECT_EQ(panel->FPendingRequest, "#SLT001B1"
+    Host.Status = "старый текст";
+    Choose(Panel->ComboBox3, 1);
+    Panel->Button6->click();
+    EXPECT_EQ(Panel->FPendingRequest, "#SLT001B1"
                                       "1A\r");
-    Choose(panel->ComboBox3, 0);
-    panel->Button6->click();
-    EXPECT_EQ(panel->FPendingRequest, "#SLT001B0"
+    Choose(Panel->ComboBox3, 0);
+    Panel->Button6->click();
+    EXPECT_EQ(Panel->FPendingRequest, "#SLT001B0"
                                       "19\r");
-    EXPECT_EQ(host.Status, "старый текст");
+    EXPECT_EQ(Host.Status, "старый текст");
     EXPECT_TRUE(messages.Texts.isEmpty());
 
     // Only the later of two requests goes out, once; then polling resumes.
-    panel->Button7->click();
-    host.Sent.clear();
+    Panel->Button7->click();
+    Host.Sent.clear();
     Respond(kStatusExample);
     Respond(kStatusExample);
-    EXPECT_EQ(host.Sent, (QByteArrayList{"#SLT001u1C\r", kPoll}));
+    EXPECT_EQ(Host.Sent, (QByteArrayList{"#SLT001u1C\r", kPoll}));
 }
 
 TEST(SeltaConversion, ValueToCount)
@@ -361,98 +357,98 @@ TEST_F(Selta, FieldChecksRefuseAndQueueNothing)
         const char* message;
     };
     const Case cases[] = {
-        {panel->Button2, panel->MaskEdit1, "НЕПРАВИЛЬНО УКАЗАНО ПРЕДЕЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 1"},
-        {panel->Button3, panel->MaskEdit1, "НЕПРАВИЛЬНО УКАЗАНО ПРЕДЕЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 1"},
-        {panel->Button3, panel->MaskEdit2, "НЕПРАВИЛЬНО УКАЗАНО МАКСИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 1"},
-        {panel->Button3, panel->MaskEdit3, "НЕПРАВИЛЬНО УКАЗАНО МИНИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 1"},
-        {panel->Button4, panel->MaskEdit4, "НЕПРАВИЛЬНО УКАЗАНО ПРЕДЕЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 2"},
-        {panel->Button5, panel->MaskEdit4, "НЕПРАВИЛЬНО УКАЗАНО ПРЕДЕЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 2"},
-        {panel->Button5, panel->MaskEdit5, "НЕПРАВИЛЬНО УКАЗАНО МАКСИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 2"},
-        {panel->Button5, panel->MaskEdit6, "НЕПРАВИЛЬНО УКАЗАНО МИНИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 2"},
+        {Panel->Button2, Panel->MaskEdit1, "НЕПРАВИЛЬНО УКАЗАНО ПРЕДЕЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 1"},
+        {Panel->Button3, Panel->MaskEdit1, "НЕПРАВИЛЬНО УКАЗАНО ПРЕДЕЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 1"},
+        {Panel->Button3, Panel->MaskEdit2, "НЕПРАВИЛЬНО УКАЗАНО МАКСИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 1"},
+        {Panel->Button3, Panel->MaskEdit3, "НЕПРАВИЛЬНО УКАЗАНО МИНИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 1"},
+        {Panel->Button4, Panel->MaskEdit4, "НЕПРАВИЛЬНО УКАЗАНО ПРЕДЕЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 2"},
+        {Panel->Button5, Panel->MaskEdit4, "НЕПРАВИЛЬНО УКАЗАНО ПРЕДЕЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 2"},
+        {Panel->Button5, Panel->MaskEdit5, "НЕПРАВИЛЬНО УКАЗАНО МАКСИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 2"},
+        {Panel->Button5, Panel->MaskEdit6, "НЕПРАВИЛЬНО УКАЗАНО МИНИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 2"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
-        for (ui::TMaskEdit* f : {panel->MaskEdit1, panel->MaskEdit2, panel->MaskEdit3})
+        for (ui::TMaskEdit* f : {Panel->MaskEdit1, Panel->MaskEdit2, Panel->MaskEdit3})
             Type(f, "160");
-        for (ui::TMaskEdit* f : {panel->MaskEdit4, panel->MaskEdit5, panel->MaskEdit6})
+        for (ui::TMaskEdit* f : {Panel->MaskEdit4, Panel->MaskEdit5, Panel->MaskEdit6})
             Type(f, "100");
         Type(c.field, "16");     // "1,6*": one place left empty
-        panel->Button1->click(); // something queued before
-        host.Status = "как было";
+        Panel->Button1->click(); // something queued before
+        Host.Status = "как было";
         messages.Texts.clear();
         messages.Beeps = 0;
         c.button->click();
         EXPECT_EQ(messages.Texts, QStringList{QString::fromUtf8(c.message)});
         EXPECT_EQ(messages.Beeps, 1);
-        EXPECT_EQ(panel->FPendingRequest, "#SLT001SFA\r");
-        EXPECT_EQ(host.Status, "как было");
+        EXPECT_EQ(Panel->FPendingRequest, "#SLT001SFA\r");
+        EXPECT_EQ(Host.Status, "как было");
     }
 }
 
 TEST_F(Selta, ValuesTheCountCannotCarryOrAZeroLimitAreRefused)
 {
     auto refused = [&](QPushButton* button, const char* message) {
-        panel->FPendingRequest.clear();
-        host.Status = "как было";
+        Panel->FPendingRequest.clear();
+        Host.Status = "как было";
         messages.Texts.clear();
         button->click();
         EXPECT_EQ(messages.Texts, QStringList{QString::fromUtf8(message)});
-        EXPECT_TRUE(panel->FPendingRequest.isEmpty());
-        EXPECT_EQ(host.Status, "как было");
+        EXPECT_TRUE(Panel->FPendingRequest.isEmpty());
+        EXPECT_EQ(Host.Status, "как было");
     };
     // 9,99 mA on a 0-5 mA sensor is count 1598.
-    Type(panel->MaskEdit1, "160");
-    Type(panel->MaskEdit2, "999");
-    Type(panel->MaskEdit3, "010");
-    refused(panel->Button3, "МАКСИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 1 СЛИШКОМ ВЕЛИКО: НЕ БОЛЕЕ 6,24 мА");
-    Type(panel->MaskEdit2, "624");
-    Type(panel->MaskEdit3, "700");
-    refused(panel->Button3, "МИНИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 1 СЛИШКОМ ВЕЛИКО: НЕ БОЛЕЕ 6,24 мА");
-    Type(panel->MaskEdit3, "100");
-    panel->Button3->click();
-    EXPECT_EQ(panel->FPendingRequest, MakeFrame("#SLT001W1998160"));
+    Type(Panel->MaskEdit1, "160");
+    Type(Panel->MaskEdit2, "999");
+    Type(Panel->MaskEdit3, "010");
+    refused(Panel->Button3, "МАКСИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 1 СЛИШКОМ ВЕЛИКО: НЕ БОЛЕЕ 6,24 мА");
+    Type(Panel->MaskEdit2, "624");
+    Type(Panel->MaskEdit3, "700");
+    refused(Panel->Button3, "МИНИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 1 СЛИШКОМ ВЕЛИКО: НЕ БОЛЕЕ 6,24 мА");
+    Type(Panel->MaskEdit3, "100");
+    Panel->Button3->click();
+    EXPECT_EQ(Panel->FPendingRequest, MakeFrame("#SLT001W1998160"));
 
     // Channel 2, 4-20 mA in kgf/cm²: a limit of 0 cannot convert.
-    Choose(panel->ComboBox2, 1);
-    panel->RadioButton7->click();
-    Type(panel->MaskEdit4, "000");
-    Type(panel->MaskEdit5, "500");
-    Type(panel->MaskEdit6, "100");
-    refused(panel->Button5, "ПРЕДЕЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 2 НЕ МОЖЕТ БЫТЬ РАВНО НУЛЮ");
+    Choose(Panel->ComboBox2, 1);
+    Panel->RadioButton7->click();
+    Type(Panel->MaskEdit4, "000");
+    Type(Panel->MaskEdit5, "500");
+    Type(Panel->MaskEdit6, "100");
+    refused(Panel->Button5, "ПРЕДЕЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 2 НЕ МОЖЕТ БЫТЬ РАВНО НУЛЮ");
     // In mode 0 the limit is not used.
-    panel->RadioButton5->click();
-    Type(panel->MaskEdit5, "200");
-    Type(panel->MaskEdit6, "040");
-    panel->Button5->click();
-    EXPECT_EQ(panel->FPendingRequest, MakeFrame("#SLT001W2800160"));
+    Panel->RadioButton5->click();
+    Type(Panel->MaskEdit5, "200");
+    Type(Panel->MaskEdit6, "040");
+    Panel->Button5->click();
+    EXPECT_EQ(Panel->FPendingRequest, MakeFrame("#SLT001W2800160"));
 }
 
 TEST_F(Selta, SettingsAnswerFillsThePageInTheChannelsUnits)
 {
-    panel->ComboBox3->setCurrentIndex(1);
+    Panel->ComboBox3->setCurrentIndex(1);
     Respond(kSettingsExample);
-    EXPECT_EQ(panel->ComboBox1->currentText(), "0 - 5");
-    EXPECT_EQ(panel->ComboBox2->currentText(), "4 - 20 ");
-    EXPECT_EQ(panel->MaskEdit1->EditText(), "1,60");
-    EXPECT_EQ(panel->MaskEdit4->EditText(), "1,00");
-    EXPECT_EQ(panel->MaskEdit2->EditText(), "2,50");
-    EXPECT_EQ(panel->MaskEdit3->EditText(), "0,31");
-    EXPECT_EQ(panel->MaskEdit5->EditText(), "12,0");
-    EXPECT_EQ(panel->MaskEdit6->EditText(), "05,0");
-    EXPECT_EQ(panel->ComboBox3->currentText(), "Нормально выключен");
-    EXPECT_EQ(host.Sent.last(), kPoll);
+    EXPECT_EQ(Panel->ComboBox1->currentText(), "0 - 5");
+    EXPECT_EQ(Panel->ComboBox2->currentText(), "4 - 20 ");
+    EXPECT_EQ(Panel->MaskEdit1->EditText(), "1,60");
+    EXPECT_EQ(Panel->MaskEdit4->EditText(), "1,00");
+    EXPECT_EQ(Panel->MaskEdit2->EditText(), "2,50");
+    EXPECT_EQ(Panel->MaskEdit3->EditText(), "0,31");
+    EXPECT_EQ(Panel->MaskEdit5->EditText(), "12,0");
+    EXPECT_EQ(Panel->MaskEdit6->EditText(), "05,0");
+    EXPECT_EQ(Panel->ComboBox3->currentText(), "Нормально выключен");
+    EXPECT_EQ(Host.Sent.last(), kPoll);
 
     ShowBothIn(1);
     Respond(kSettingsExample);
-    EXPECT_EQ(panel->MaskEdit2->EditText(), "0,80");
-    EXPECT_EQ(panel->MaskEdit3->EditText(), "0,10");
-    EXPECT_EQ(panel->MaskEdit5->EditText(), "0,50");
-    EXPECT_EQ(panel->MaskEdit6->EditText(), "0,06");
-    EXPECT_EQ(panel->MaskEdit5->EditMask(), "9,99;0;*");
+    EXPECT_EQ(Panel->MaskEdit2->EditText(), "0,80");
+    EXPECT_EQ(Panel->MaskEdit3->EditText(), "0,10");
+    EXPECT_EQ(Panel->MaskEdit5->EditText(), "0,50");
+    EXPECT_EQ(Panel->MaskEdit6->EditText(), "0,06");
+    EXPECT_EQ(Panel->MaskEdit5->EditMask(), "9,99;0;*");
 
     // What the read-back shows can be written back unchanged.
-    panel->Button3->click();
-    EXPECT_EQ(panel->FPendingRequest, "#SLT001W1400050"
+    Panel->Button3->click();
+    EXPECT_EQ(Panel->FPendingRequest, "#SLT001W1400050"
                                       "58\r");
 }
 
@@ -460,43 +456,43 @@ TEST_F(Selta, SettingsThatDoNotFitTheirFieldsAreNotMisplaced)
 {
     // Level: 81,6 m and 10,2 m do not fit d,dd; a 4-20 mA count below 160
     // is a negative pressure.
-    panel->RadioButton4->click();
-    panel->RadioButton6->click();
+    Panel->RadioButton4->click();
+    Panel->RadioButton6->click();
     Respond(WithSum("~001u01604000501100000200X"));
-    EXPECT_EQ(panel->MaskEdit2->EditText(), "*,**");
-    EXPECT_EQ(panel->MaskEdit3->EditText(), "*,**");
-    EXPECT_TRUE(panel->MaskEdit2->toolTip().contains("81,60 м"));
-    EXPECT_EQ(panel->MaskEdit5->EditText(), "*,**");
-    EXPECT_TRUE(panel->MaskEdit5->toolTip().isEmpty());
-    EXPECT_EQ(panel->MaskEdit6->EditText(), "0,06");
-    EXPECT_EQ(panel->ComboBox3->currentIndex(), 1);
+    EXPECT_EQ(Panel->MaskEdit2->EditText(), "*,**");
+    EXPECT_EQ(Panel->MaskEdit3->EditText(), "*,**");
+    EXPECT_TRUE(Panel->MaskEdit2->toolTip().contains("81,60 м"));
+    EXPECT_EQ(Panel->MaskEdit5->EditText(), "*,**");
+    EXPECT_TRUE(Panel->MaskEdit5->toolTip().isEmpty());
+    EXPECT_EQ(Panel->MaskEdit6->EditText(), "0,06");
+    EXPECT_EQ(Panel->ComboBox3->currentIndex(), 1);
     // An empty field refuses the write until a value is typed.
-    panel->Button3->click();
+    Panel->Button3->click();
     EXPECT_EQ(messages.Texts.value(0), "НЕПРАВИЛЬНО УКАЗАНО МАКСИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № 1");
     // The next answer that fits clears the hint.
-    panel->RadioButton1->click();
+    Panel->RadioButton1->click();
     Respond(kSettingsExample);
-    EXPECT_TRUE(panel->MaskEdit2->toolTip().isEmpty());
+    EXPECT_TRUE(Panel->MaskEdit2->toolTip().isEmpty());
 }
 
 TEST_F(Selta, AcknowledgementReadsTheSettingsBackInPlaceOfAnyQueuedRequest)
 {
     for (const QByteArray ack : {"~001W", "~001D", "~001B"}) {
         SCOPED_TRACE(ack.toStdString());
-        host.Status.clear();
-        panel->Button1->click();
-        host.Sent.clear();
+        Host.Status.clear();
+        Panel->Button1->click();
+        Host.Sent.clear();
         Respond(WithSum(ack));
-        EXPECT_EQ(host.Status, " УСТАВКА УСТАНОВЛЕННА ");
-        EXPECT_EQ(host.Sent, QByteArrayList{"#SLT001u1C\r"});
-        EXPECT_TRUE(panel->FPendingRequest.isEmpty());
+        EXPECT_EQ(Host.Status, " УСТАВКА УСТАНОВЛЕННА ");
+        EXPECT_EQ(Host.Sent, QByteArrayList{"#SLT001u1C\r"});
+        EXPECT_TRUE(Panel->FPendingRequest.isEmpty());
     }
     // An acknowledgement that fails its checksum leads to no read.
-    host.Status.clear();
-    host.Sent.clear();
+    Host.Status.clear();
+    Host.Sent.clear();
     Respond("~001W00");
-    EXPECT_EQ(host.Status, "");
-    EXPECT_EQ(host.Sent, QByteArrayList{kPoll});
+    EXPECT_EQ(Host.Status, "");
+    EXPECT_EQ(Host.Sent, QByteArrayList{kPoll});
 }
 
 // ---------------------------------------------------------------- statistics
@@ -504,9 +500,9 @@ TEST_F(Selta, AcknowledgementReadsTheSettingsBackInPlaceOfAnyQueuedRequest)
 TEST_F(Selta, StatisticsInTheChannelsDisplayModes)
 {
     ui::SetClock([] { return QDateTime(QDate(2026, 3, 4), QTime(9, 5, 7)); });
-    panel->Button1->click();
+    Panel->Button1->click();
     Respond(kStatusExample);
-    EXPECT_EQ(host.Sent.last(), "#SLT001SFA\r");
+    EXPECT_EQ(Host.Sent.last(), "#SLT001SFA\r");
     Respond(kStatisticsExample);
     const QStringList expected = {
         "Время получения статистики 09:05:07",
@@ -527,13 +523,13 @@ TEST_F(Selta, StatisticsInTheChannelsDisplayModes)
         "Канал №1  Датчик в рабочем состоянии",
         "Канал №2  Была разгерметизация датчика",
     };
-    EXPECT_EQ(MemoLines(*panel), expected);
+    EXPECT_EQ(MemoLines(*Panel), expected);
 
     ShowBothIn(1);
-    panel->Button1->click();
-    EXPECT_TRUE(panel->Memo1->toPlainText().isEmpty());
+    Panel->Button1->click();
+    EXPECT_TRUE(Panel->Memo1->toPlainText().isEmpty());
     Respond(kStatisticsExample);
-    const QStringList lines = MemoLines(*panel);
+    const QStringList lines = MemoLines(*Panel);
     ASSERT_EQ(lines.size(), 17);
     EXPECT_EQ(lines[9], "Канал №1  0,8  МПа");
     EXPECT_EQ(lines[10], "Канал №2  0,50  МПа");
@@ -541,27 +537,27 @@ TEST_F(Selta, StatisticsInTheChannelsDisplayModes)
     EXPECT_EQ(lines[13], "Канал №2  0,06  МПа");
     // A later change of mode does not rewrite them.
     ShowBothIn(0);
-    EXPECT_EQ(MemoLines(*panel)[9], "Канал №1  0,8  МПа");
+    EXPECT_EQ(MemoLines(*Panel)[9], "Канал №1  0,8  МПа");
 }
 
 TEST_F(Selta, TwoClicksBeforeTheAnswerGiveOneSetOfLines)
 {
-    panel->Button1->click();
-    panel->Button1->click();
-    host.Sent.clear();
+    Panel->Button1->click();
+    Panel->Button1->click();
+    Host.Sent.clear();
     Respond(kStatusExample);
     Respond(kStatisticsExample);
-    EXPECT_EQ(host.Sent, (QByteArrayList{"#SLT001SFA\r", kPoll}));
-    EXPECT_EQ(MemoLines(*panel).size(), 17);
+    EXPECT_EQ(Host.Sent, (QByteArrayList{"#SLT001SFA\r", kPoll}));
+    EXPECT_EQ(MemoLines(*Panel).size(), 17);
     // An answer without a click goes below the lines already there.
     Respond(kStatisticsExample);
-    const QStringList lines = MemoLines(*panel);
+    const QStringList lines = MemoLines(*Panel);
     ASSERT_EQ(lines.size(), 34);
     EXPECT_TRUE(lines[17].startsWith("Время получения статистики "));
     // One that fails its checksum adds nothing.
-    panel->Button1->click();
+    Panel->Button1->click();
     Respond("~001S01604000501100480200NYE8");
-    EXPECT_TRUE(panel->Memo1->toPlainText().isEmpty());
+    EXPECT_TRUE(Panel->Memo1->toPlainText().isEmpty());
 }
 
 } // namespace
@@ -570,28 +566,28 @@ TEST_F(Selta, TwoClicksBeforeTheAnswerGiveOneSetOfLines)
 
 TEST_F(Selta, EverythingFitsTheChildArea)
 {
-    panel->resize(kPanelArea);
-    panel->show();
+    Panel->resize(kPanelArea);
+    Panel->show();
     // Both alarm labels up, the widest unit and value texts, settings filled in.
     ShowBothIn(TSelta::dmPressureKgf);
     Respond(WithSum("~001T01604001100480YY"));
     Respond(kSettingsExample);
-    panel->Edit1->setText(QStringLiteral("-0,2  кг/см"));
-    panel->Edit2->setText(QStringLiteral("101,  кг/см"));
-    ASSERT_TRUE(panel->Label3->isVisible());
-    ASSERT_TRUE(panel->Label4->isVisible());
-    for (QWidget* page : {panel->TabSheet1, panel->TabSheet2}) {
+    Panel->Edit1->setText(QStringLiteral("-0,2  кг/см"));
+    Panel->Edit2->setText(QStringLiteral("101,  кг/см"));
+    ASSERT_TRUE(Panel->Label3->isVisible());
+    ASSERT_TRUE(Panel->Label4->isVisible());
+    for (QWidget* page : {Panel->TabSheet1, Panel->TabSheet2}) {
         SCOPED_TRACE(page->objectName().toStdString());
-        panel->PageControl1->setCurrentWidget(page);
+        Panel->PageControl1->setCurrentWidget(page);
         QCoreApplication::sendPostedEvents();
         // A layout wanting more than the area would have grown the panel past it.
-        EXPECT_EQ(panel->size(), kPanelArea);
-        EXPECT_EQ(ClippedWidgets(*panel).join(QLatin1Char('\n')).toStdString(), "");
+        EXPECT_EQ(Panel->size(), kPanelArea);
+        EXPECT_EQ(ClippedWidgets(*Panel).join(QLatin1Char('\n')).toStdString(), "");
     }
     // The value fields keep their large face and show the widest values whole.
-    for (QLineEdit* edit : {panel->Edit1, panel->Edit2}) {
+    for (QLineEdit* edit : {Panel->Edit1, Panel->Edit2}) {
         EXPECT_TRUE(edit->font().bold());
-        EXPECT_GT(edit->font().pointSize(), panel->font().pointSize());
+        EXPECT_GT(edit->font().pointSize(), Panel->font().pointSize());
         const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
         EXPECT_LT(QFontMetrics(edit->font()).horizontalAdvance(edit->text()), edit->width() - 2 * frame - 4);
     }
