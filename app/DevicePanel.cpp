@@ -1,8 +1,19 @@
 #include "app/DevicePanel.h"
 
 #include "app/Frames.h"
+#include "ui/Dialogs.h"
 
-TDevicePanel::TDevicePanel(TPanelHost& host, QWidget* parent) : QWidget(parent), FHost(host) {}
+TDevicePanel::TDevicePanel(devices::TDeviceKind kind, TPanelHost& host, QWidget* parent)
+    : QWidget(parent), FHost(host), FKind(kind)
+{
+}
+
+void TDevicePanel::HandleResponse(const QByteArray& frame)
+{
+    if (const auto letter = devices::CheckedLetter(frame))
+        HandleLetter(*letter, frame);
+    SendNext();
+}
 
 void TDevicePanel::SendNext()
 {
@@ -11,4 +22,32 @@ void TDevicePanel::SendNext()
     FCurrentRequest = FPendingRequest.isEmpty() ? FPollRequest : FPendingRequest;
     FPendingRequest.clear();
     FHost.SendRequest(FCurrentRequest);
+}
+
+void TDevicePanel::BeginPolling()
+{
+    FPendingRequest.clear();
+    FPollRequest = Request("T");
+    SendNext();
+}
+
+QByteArray TDevicePanel::Request(const QByteArray& command) const
+{
+    return devices::Request(FKind, DeviceNumber, command);
+}
+
+bool TDevicePanel::Queue(const devices::TChecked& checked)
+{
+    if (!checked.Accepted()) {
+        ui::ShowError(checked.Message);
+        return false;
+    }
+    FPendingRequest = checked.Frame;
+    return true;
+}
+
+void TDevicePanel::SetCommandsEnabled(bool enabled)
+{
+    for (QWidget* button : FCommandButtons)
+        button->setEnabled(enabled);
 }

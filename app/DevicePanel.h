@@ -1,6 +1,10 @@
 #pragma once
 
+#include "devices/DeviceKind.h"
+#include "devices/Frame.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QWidget>
 
@@ -26,12 +30,16 @@ public:
 class TDevicePanel : public QWidget {
     Q_OBJECT
 public:
-    explicit TDevicePanel(TPanelHost& host, QWidget* parent = nullptr);
+    TDevicePanel(devices::TDeviceKind kind, TPanelHost& host, QWidget* parent = nullptr);
+
+    devices::TDeviceKind Kind() const { return FKind; }
 
     virtual void StartPoll() = 0;
     // Models without a stop or link-lost reaction keep these empty.
     virtual void StopPoll() {}
-    virtual void HandleResponse(const QByteArray& frame) = 0;
+    // A frame whose checksum holds and that carries a letter goes to
+    // HandleLetter; any other is ignored. Then SendNext, as after every answer.
+    virtual void HandleResponse(const QByteArray& frame);
     virtual void LinkLost() {}
     // Sends the one-shot request if one waits, else the status request.
     virtual void SendNext();
@@ -41,8 +49,25 @@ public:
     QByteArray FCurrentRequest;
 
 protected:
+    // What a valid answer means to the model, by its letter at position 5.
+    virtual void HandleLetter(char letter, const QByteArray& frame) = 0;
+
+    // The end every StartPoll shares: a request stored while polling was
+    // stopped is dropped, the status request built and the first one sent.
+    void BeginPolling();
+    // prefix + DeviceNumber + command, framed.
+    QByteArray Request(const QByteArray& command) const;
+    // Stores the checked request, or beeps and shows why there is none.
+    bool Queue(const devices::TChecked& checked);
+    // The buttons that "Старт" enables and "Стоп" disables.
+    void SetCommandsEnabled(bool enabled);
+    QList<QWidget*> FCommandButtons;
+
     TPanelHost& FHost;
+
+private:
+    devices::TDeviceKind FKind;
 };
 
-// Builds the panel of a model index (0..3); nullptr where none exists.
-using TPanelFactory = std::function<std::unique_ptr<TDevicePanel>(int kind, TPanelHost& host)>;
+// Builds the panel of a model; nullptr where none exists.
+using TPanelFactory = std::function<std::unique_ptr<TDevicePanel>(devices::TDeviceKind kind, TPanelHost& host)>;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "devices/Frame.h"
+
 #include <QByteArray>
 
 // Address of the polled device: three characters once a start succeeded.
@@ -7,9 +9,7 @@ extern QByteArray DeviceNumber;
 // True while polling runs; nothing goes on the line while it is false.
 extern bool PollActive;
 
-// body + two upper-case hex digits of the 8-bit character sum + CR.
-QByteArray MakeFrame(const QByteArray& body);
-// A received frame without its CR: do its last two characters hold the sum of the rest?
-bool FrameChecksumOK(const QByteArray& frame);
-// The two checksum digits of text, as MakeFrame writes them.
-QByteArray ChecksumHex(const QByteArray& text);
+// The frame functions are the device library's; every part names them plainly.
+using devices::ChecksumHex;
+using devices::FrameChecksumOK;
+using devices::MakeFrame;

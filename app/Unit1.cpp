@@ -1,10 +1,10 @@
 #include "app/Unit1.h"
 
 #include "app/Frames.h"
+#include "devices/Cp1251.h"
 #include "port/BCPort.h"
 #include "ui/Application.h"
 #include "ui/ComboBox.h"
-#include "ui/Cp1251.h"
 #include "ui/Dialogs.h"
 #include "ui/MaskEdit.h"
 
@@ -38,7 +38,7 @@ QString DisplayText(QByteArray text)
     while (text.endsWith('\r'))
         text.chop(1);
     text.replace('\r', ' ').replace('\n', ' ');
-    return ui::FromCp1251(text);
+    return devices::FromCp1251(text);
 }
 
 } // namespace
@@ -164,8 +164,8 @@ void TForm1::BuildControls()
 
     ComboBox3 = new QComboBox;
     ComboBox3->setObjectName(QStringLiteral("ComboBox3"));
-    ComboBox3->addItems(
-        {QStringLiteral("Ольвин 3М"), QStringLiteral("Сельта"), QStringLiteral("Ольвин 4э"), QStringLiteral("ТОРВИС")});
+    for (const devices::TDeviceKindInfo& kind : devices::DeviceKinds())
+        ComboBox3->addItem(QString::fromUtf8(kind.ListName));
     ComboBox3->setCurrentIndex(-1);
     labelled(Label3, QStringLiteral("Устройство"), ComboBox3, 195, 121);
 
@@ -204,7 +204,7 @@ void TForm1::FormCreate()
     FRecording = false;
     PollActive = false;
     DeviceNumber.clear();
-    FDeviceKind = -1;
+    FDeviceKind = devices::TDeviceKind::None;
     try {
         RefreshPortList();
     } catch (const EComPort& error) {
@@ -226,7 +226,7 @@ void TForm1::ComboBox1Click()
 
 bool TForm1::OpenPort()
 {
-    FDeviceKind = ComboBox3->currentIndex();
+    FDeviceKind = devices::KindFromIndex(ComboBox3->currentIndex());
     ComboBox2Click();
     BComPort1->SetPort(ComboBox1->currentText());
     if (!BComPort1->Connected())
@@ -260,9 +260,14 @@ void TForm1::BComPort1DeviceLost(QObject* Sender)
                               Qt::QueuedConnection);
 }
 
-TDevicePanel* TForm1::HookedPanel(int lastKind) const
+TDevicePanel* TForm1::HookedPanel() const
 {
-    return FPanel && FDeviceKind >= 0 && FDeviceKind <= lastKind ? FPanel.data() : nullptr;
+    return FPanel && FDeviceKind != devices::TDeviceKind::None ? FPanel.data() : nullptr;
+}
+
+TDevicePanel* TForm1::HookedPanel(devices::THook hook) const
+{
+    return devices::KindHasHook(FDeviceKind, hook) ? HookedPanel() : nullptr;
 }
 
 QString TForm1::StatusPanelText(int index) const { return FStatusPanels.at(index)->text(); }
@@ -285,14 +290,14 @@ void TForm1::ComboBox3Change()
         FChild = nullptr;
         FPanel = nullptr;
     }
-    const int kind = ComboBox3->currentIndex();
-    if (kind >= 0) {
+    const devices::TDeviceKind kind = devices::KindFromIndex(ComboBox3->currentIndex());
+    if (kind != devices::TDeviceKind::None) {
         std::unique_ptr<TDevicePanel> panel = FPanelFactory ? FPanelFactory(kind, *this) : nullptr;
         QWidget* content = panel.get();
         if (!content) {
             // A model without a panel yet: an empty child, and the engine stays idle.
             content = new QWidget;
-            content->setWindowTitle(ComboBox3->itemText(kind));
+            content->setWindowTitle(devices::KindListName(kind));
         }
         FPanel = panel.release();
         // Large system fonts must not hide controls: the panel scrolls instead.
@@ -325,20 +330,20 @@ void TForm1::Button1Click()
             ui::ShowError(QStringLiteral("Введие номер устройства"));
             return;
         }
-        DeviceNumber = ui::ToCp1251(number);
+        DeviceNumber = devices::ToCp1251(number);
         PollActive = true;
         Button1->setText(QStringLiteral("Стоп"));
         FRequestCount = FResponseCount = FErrorCount = 0;
         Memo1->clear();
         Edit1->setText(QStringLiteral("Опрос текущего состояния включен"));
-        if (TDevicePanel* panel = HookedPanel(3))
+        if (TDevicePanel* panel = HookedPanel())
             panel->StartPoll();
         return;
     }
     PollActive = false;
     Button1->setText(QStringLiteral("Старт"));
     Edit1->setText(QStringLiteral("Опрос остановлен"));
-    if (TDevicePanel* panel = HookedPanel(2))
+    if (TDevicePanel* panel = HookedPanel(devices::THook::StopPoll))
         panel->StopPoll();
 }
 
@@ -416,7 +421,7 @@ void TForm1::BComPort1RxChar(QObject* Sender, int Count)
     UpdateCounters();
     FRetryCount = 0;
     LogLine(frame);
-    if (TDevicePanel* panel = HookedPanel(3))
+    if (TDevicePanel* panel = HookedPanel())
         panel->HandleResponse(frame);
     FFrameStarted = false;
 }
@@ -433,7 +438,7 @@ void TForm1::Timer1Timer()
         return;
     }
     FRetryCount = 0;
-    if (TDevicePanel* panel = HookedPanel(2))
+    if (TDevicePanel* panel = HookedPanel(devices::THook::LinkLost))
         panel->LinkLost();
 }
 

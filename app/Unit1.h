@@ -105,7 +105,7 @@ public:
     int FRequestCount = 0;
     int FResponseCount = 0;
     int FErrorCount = 0;
-    int FDeviceKind = -1;
+    devices::TDeviceKind FDeviceKind = devices::TDeviceKind::None;
     bool FFrameStarted = false;
     bool FEchoPending = false;
 
@@ -122,9 +122,9 @@ protected:
 private:
     void BuildControls();
     void ClosePort();
-    // The current panel when FDeviceKind is 0..lastKind: the models past
-    // lastKind have no such hook.
-    TDevicePanel* HookedPanel(int lastKind) const;
+    // The current panel, if its kind has the hook.
+    TDevicePanel* HookedPanel() const;
+    TDevicePanel* HookedPanel(devices::THook hook) const;
     // Lists the machine's ports again, keeping the chosen one selected if it is still there.
     void RefreshPortList();
     void StopRecordingAfterError(const QString& message);

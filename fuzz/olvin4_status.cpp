@@ -5,7 +5,7 @@
 #include "PanelSnapshot.h"
 #include "panels/Olvin4.h"
 #include "panels/Olvin4Status.h"
-#include "ui/Cp1251.h"
+#include "devices/Cp1251.h"
 
 #include <QLineEdit>
 
@@ -24,7 +24,7 @@ void CheckStatus(const QByteArray& frame, const olvin4::TStatus& status)
             continue;
         }
         const QByteArray field = frame.mid(at, 4);
-        FUZZ_CHECK(channel.Value == ui::FromCp1251(field.left(3) + '.' + field.mid(3)));
+        FUZZ_CHECK(channel.Value == devices::FromCp1251(field.left(3) + '.' + field.mid(3)));
         FUZZ_CHECK(channel.State == olvin4::ChannelStateText(field));
     }
 }

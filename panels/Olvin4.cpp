@@ -1,7 +1,7 @@
 #include "panels/Olvin4.h"
 
 #include "app/Frames.h"
-#include "panels/Olvin4Status.h"
+#include "devices/Olvin4.h"
 
 #include <QFontMetrics>
 #include <QFrame>
@@ -33,7 +33,7 @@ QWidget* NoticePage(QTabWidget* pages, const QString& objectName, const QString&
 
 } // namespace
 
-TOLVIN4::TOLVIN4(TPanelHost& host, QWidget* parent) : TDevicePanel(host, parent)
+TOLVIN4::TOLVIN4(TPanelHost& host, QWidget* parent) : TDevicePanel(devices::TDeviceKind::Olvin4, host, parent)
 {
     setObjectName(QStringLiteral("OLVIN4"));
     setWindowTitle(QStringLiteral("Ольвин 4э"));
@@ -157,8 +157,10 @@ TOLVIN4::TOLVIN4(TPanelHost& host, QWidget* parent) : TDevicePanel(host, parent)
     layout->addWidget(Panel1);
     layout->addWidget(PageControl1, 1);
 
+    for (const TRow& row : FRows)
+        FCommandButtons << row.Start << row.Stop;
     ClearStatus();
-    SetButtonsEnabled(false);
+    SetCommandsEnabled(false);
     for (const TRow& row : FRows)
         row.State->clear();
 }
@@ -169,14 +171,6 @@ void TOLVIN4::ClearStatus()
         row.Value->clear();
 }
 
-void TOLVIN4::SetButtonsEnabled(bool enabled)
-{
-    for (const TRow& row : FRows) {
-        row.Start->setEnabled(enabled);
-        row.Stop->setEnabled(enabled);
-    }
-}
-
 void TOLVIN4::StartPoll()
 {
     ClearStatus();
@@ -184,19 +178,16 @@ void TOLVIN4::StartPoll()
     // otherwise stand beside the new rows until the first answer.
     for (const TRow& row : FRows)
         row.State->clear();
-    SetButtonsEnabled(true);
-    FPendingRequest.clear();
-    FPollRequest = MakeFrame("#1" + DeviceNumber + 'T');
-    SendNext();
+    SetCommandsEnabled(true);
+    BeginPolling();
 }
 
-void TOLVIN4::StopPoll() { SetButtonsEnabled(false); }
+void TOLVIN4::StopPoll() { SetCommandsEnabled(false); }
 
-void TOLVIN4::HandleResponse(const QByteArray& frame)
+void TOLVIN4::HandleLetter(char letter, const QByteArray& frame)
 {
-    if (FrameChecksumOK(frame) && frame.size() >= 5 && frame.at(4) == 'T')
+    if (letter == olvin4::StatusLetter)
         DecodeStatus(frame);
-    SendNext();
 }
 
 void TOLVIN4::LinkLost()
@@ -218,7 +209,7 @@ void TOLVIN4::DecodeStatus(const QByteArray& frame)
 
 void TOLVIN4::QueueCommand(int channel, char command)
 {
-    FPendingRequest = MakeFrame("#1" + DeviceNumber + char('0' + channel) + command);
+    FPendingRequest = olvin4::CommandRequest(DeviceNumber, channel, command);
 }
 
 void TOLVIN4::Button3Click() { QueueCommand(1, 'W'); }

@@ -20,7 +20,6 @@ public:
 
     void StartPoll() override;
     void StopPoll() override;
-    void HandleResponse(const QByteArray& frame) override;
     void LinkLost() override;
 
     // Empties the six value fields; the state labels are left alone.
@@ -78,8 +77,8 @@ private:
         QPushButton* Stop;
     };
 
+    void HandleLetter(char letter, const QByteArray& frame) override;
     void QueueCommand(int channel, char command);
-    void SetButtonsEnabled(bool enabled);
 
     std::array<TRow, 6> FRows{};
 };

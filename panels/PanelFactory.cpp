@@ -5,16 +5,20 @@
 
 namespace panels {
 
-std::unique_ptr<TDevicePanel> CreatePanel(int kind, TPanelHost& host)
+std::unique_ptr<TDevicePanel> CreatePanel(devices::TDeviceKind kind, TPanelHost& host)
 {
+    using devices::TDeviceKind;
     switch (kind) {
-    case 1:
+    case TDeviceKind::Selta:
         return std::make_unique<TSelta>(host);
-    case 2:
+    case TDeviceKind::Olvin4:
         return std::make_unique<TOLVIN4>(host);
-    default:
-        return nullptr;
+    case TDeviceKind::Olvin3M:
+    case TDeviceKind::Torvis:
+    case TDeviceKind::None:
+        break;
     }
+    return nullptr;
 }
 
 } // namespace panels

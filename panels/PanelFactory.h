@@ -6,8 +6,7 @@
 
 namespace panels {
 
-// The panel of a device list index: 0 "Ольвин 3М", 1 "Сельта", 2 "Ольвин 4э",
-// 3 "ТОРВИС". nullptr for a model whose panel is not built yet.
-std::unique_ptr<TDevicePanel> CreatePanel(int kind, TPanelHost& host);
+// The panel of a model; nullptr for a model whose panel is not built yet.
+std::unique_ptr<TDevicePanel> CreatePanel(devices::TDeviceKind kind, TPanelHost& host);
 
 } // namespace panels

@@ -3,7 +3,6 @@
 #include "app/Frames.h"
 #include "ui/Dialogs.h"
 #include "ui/MaskEdit.h"
-#include "ui/NumberFormat.h"
 
 #include <QComboBox>
 #include <QFont>
@@ -20,93 +19,12 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include <cmath>
 #include <tuple>
-
-namespace selta {
-namespace {
-
-// Three decimal digits at a 1-based position, all before the checksum.
-std::optional<int> Number3(const QByteArray& frame, int pos)
-{
-    if (pos < 1 || pos + 2 > frame.size() - 2)
-        return std::nullopt;
-    int value = 0;
-    for (int i = pos - 1; i < pos + 2; ++i) {
-        const char c = frame.at(i);
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
-// The payload must reach lastPos, the checksum following it.
-bool Reaches(const QByteArray& frame, int lastPos) { return frame.size() - 2 >= lastPos; }
-
-std::optional<ChannelRecord> Record(const QByteArray& frame, int typePos)
-{
-    const auto limit = Number3(frame, typePos + 1);
-    const auto maximum = Number3(frame, typePos + 4);
-    const auto minimum = Number3(frame, typePos + 7);
-    if (!limit || !maximum || !minimum)
-        return std::nullopt;
-    return ChannelRecord{frame.at(typePos - 1), *limit, *maximum, *minimum};
-}
-
-} // namespace
-
-std::optional<Status> DecodeStatusFrame(const QByteArray& frame)
-{
-    if (!Reaches(frame, 21))
-        return std::nullopt;
-    Status s;
-    for (int ch = 0; ch < 2; ++ch) {
-        const int typePos = ch == 0 ? 6 : 13;
-        const auto limit = Number3(frame, typePos + 1);
-        const auto count = Number3(frame, typePos + 4);
-        if (!limit || !count)
-            return std::nullopt;
-        s.Channel[ch] = ChannelStatus{frame.at(typePos - 1), *limit, *count, frame.at(19 + ch) != 'N'};
-    }
-    return s;
-}
-
-std::optional<Settings> DecodeSettingsFrame(const QByteArray& frame)
-{
-    if (!Reaches(frame, 26))
-        return std::nullopt;
-    const auto ch1 = Record(frame, 6);
-    const auto ch2 = Record(frame, 16);
-    if (!ch1 || !ch2)
-        return std::nullopt;
-    return Settings{{*ch1, *ch2}, frame.at(25)};
-}
-
-std::optional<Statistics> DecodeStatisticsFrame(const QByteArray& frame)
-{
-    if (!Reaches(frame, 27))
-        return std::nullopt;
-    const auto ch1 = Record(frame, 6);
-    const auto ch2 = Record(frame, 16);
-    if (!ch1 || !ch2)
-        return std::nullopt;
-    return Statistics{{*ch1, *ch2}, {frame.at(25) != 'N', frame.at(26) != 'N'}};
-}
-
-} // namespace selta
+#include <utility>
 
 namespace {
 
-// Hundredths of a MPa per count above 4 mA of a 4-20 mA sensor, per MPa of limit.
-constexpr double kFactor420 = 0.156258;
-
-const char* const kMaskSmall = "9,99;0;*";
-const char* const kMaskTwoDigits = "99,9;0;*";
-
-QString UnitSuffix(int mode) { return QStringLiteral("  ") + TSelta::UnitLabel(mode); }
-
-QString ChannelMessage(const char* text, int number) { return QString::fromUtf8(text).arg(number); }
+using namespace selta;
 
 QFont PanelFont(int points, bool bold = false)
 {
@@ -128,7 +46,7 @@ struct TSelta::ChannelControls {
     QLabel* MinimumUnit;
 };
 
-TSelta::TSelta(TPanelHost& host, QWidget* parent) : TDevicePanel(host, parent)
+TSelta::TSelta(TPanelHost& host, QWidget* parent) : TDevicePanel(devices::TDeviceKind::Selta, host, parent)
 {
     setObjectName(QStringLiteral("Selta"));
     setWindowTitle(QStringLiteral("Сельта"));
@@ -224,7 +142,7 @@ TSelta::TSelta(TPanelHost& host, QWidget* parent) : TDevicePanel(host, parent)
         const ChannelControls c = Channel(ch);
         c.Type->addItems({QStringLiteral("0 - 5"), QStringLiteral("4 - 20 ")});
         connect(c.Type, &QComboBox::activated, this, [this] { RadioButton1Click(); });
-        c.Limit->SetEditMask(QString::fromLatin1(kMaskSmall));
+        c.Limit->SetEditMask(QString::fromLatin1(MaskSmall));
         for (ui::TMaskEdit* field : {c.Limit, c.Maximum, c.Minimum})
             field->setMinimumWidth(fieldWidth);
         // Wide enough for the longest unit, so a mode change neither cuts it nor
@@ -304,9 +222,10 @@ TSelta::TSelta(TPanelHost& host, QWidget* parent) : TDevicePanel(host, parent)
     connect(Button6, &QPushButton::clicked, this, [this] { Button6Click(); });
     connect(Button7, &QPushButton::clicked, this, [this] { Button7Click(); });
 
+    FCommandButtons = {Button1, Button2, Button3, Button4, Button5, Button6, Button7};
     ResetStatus();
     ClearSettings();
-    SetButtonsEnabled(false);
+    SetCommandsEnabled(false);
     Memo1->clear();
     RadioButton1Click();
 }
@@ -318,12 +237,16 @@ TSelta::ChannelControls TSelta::Channel(int index) const
     return {2, FDisplayMode2, ComboBox2, MaskEdit4, MaskEdit5, MaskEdit6, Label17, Label19};
 }
 
-QByteArray TSelta::Request(const QByteArray& command) const { return MakeFrame("#SLT" + DeviceNumber + command); }
-
-void TSelta::SetButtonsEnabled(bool enabled)
+selta::TChannelInput TSelta::Input(int index) const
 {
-    for (QPushButton* b : {Button1, Button2, Button3, Button4, Button5, Button6, Button7})
-        b->setEnabled(enabled);
+    const ChannelControls c = Channel(index);
+    return {c.Number,
+            c.Mode,
+            c.Type->currentIndex(),
+            c.Limit->EditText(),
+            c.Limit->Text(),
+            c.Maximum->EditText(),
+            c.Minimum->EditText()};
 }
 
 // ---- Contract hooks ----
@@ -332,37 +255,22 @@ void TSelta::StartPoll()
 {
     ResetStatus();
     ClearSettings();
-    SetButtonsEnabled(true);
-    FPendingRequest.clear();
-    FPollRequest = Request("T");
-    SendNext();
+    SetCommandsEnabled(true);
+    BeginPolling();
 }
 
-void TSelta::StopPoll() { SetButtonsEnabled(false); }
+void TSelta::StopPoll() { SetCommandsEnabled(false); }
 
-void TSelta::HandleResponse(const QByteArray& frame)
+void TSelta::HandleLetter(char letter, const QByteArray& frame)
 {
-    if (frame.size() >= 5 && FrameChecksumOK(frame)) {
-        switch (frame.at(4)) {
-        case 'T':
-            DecodeStatus(frame);
-            break;
-        case 'u':
-            DecodeSettings(frame);
-            break;
-        case 'S':
-            DecodeStatistics(frame);
-            break;
-        case 'B':
-        case 'D':
-        case 'W':
-            WriteAcknowledged();
-            break;
-        default:
-            break;
-        }
-    }
-    SendNext();
+    if (letter == StatusLetter)
+        DecodeStatus(frame);
+    else if (letter == SettingsLetter)
+        DecodeSettings(frame);
+    else if (letter == StatisticsLetter)
+        DecodeStatistics(frame);
+    else if (IsWriteAcknowledgement(letter))
+        WriteAcknowledged();
 }
 
 void TSelta::LinkLost()
@@ -387,7 +295,7 @@ void TSelta::ResetStatus()
 
 void TSelta::DecodeStatus(const QByteArray& frame)
 {
-    const auto status = selta::DecodeStatusFrame(frame);
+    const auto status = DecodeStatusFrame(frame);
     if (!status)
         return;
     const auto& c1 = status->Channel[0];
@@ -396,54 +304,6 @@ void TSelta::DecodeStatus(const QByteArray& frame)
     Edit2->setText(FormatChannelValue(FDisplayMode2, c2.SensorType, c2.Count, c2.Limit / 100.0));
     Label3->setVisible(c1.Depressurised);
     Label4->setVisible(c2.Depressurised);
-}
-
-QString TSelta::UnitLabel(int mode)
-{
-    switch (mode) {
-    case dmPressureMPa:
-        return QStringLiteral("МПа");
-    case dmPressureKgf:
-        return QStringLiteral("кг/см");
-    case dmLevel:
-        return QStringLiteral("м");
-    default:
-        return QStringLiteral("мА");
-    }
-}
-
-double TSelta::ChannelNumber(int mode, char sensorType, int count, double limit)
-{
-    double current = 0;
-    double p = 0; // hundredths of a MPa
-    if (sensorType == '0') {
-        current = count / 160.0;
-        p = count / 8.0 * limit;
-    } else {
-        current = count / 40.0;
-        p = (count - 160) * kFactor420 * limit;
-    }
-    switch (mode) {
-    case dmPressureMPa:
-        return p / 100;
-    case dmPressureKgf:
-        return p / 100 * 10.2;
-    case dmLevel:
-        return p / 100 * 102;
-    default:
-        return current;
-    }
-}
-
-QString TSelta::FormatChannelValue(int mode, char sensorType, int count, double limit)
-{
-    const double value = ChannelNumber(mode, sensorType, count, limit);
-    QString text = ui::FormatGeneral(value);
-    // Four characters of an exponent form would read as a different number;
-    // such a small magnitude is what four characters of the fixed form show.
-    if (text.contains(QLatin1Char('E')) && std::fabs(value) < 1)
-        text = value < 0 ? QStringLiteral("-0,0") : QStringLiteral("0,00");
-    return text.left(4) + UnitSuffix(mode);
 }
 
 void TSelta::RadioButton1Click()
@@ -461,8 +321,8 @@ void TSelta::RadioButton1Click()
         const QString unit = UnitLabel(c.Mode);
         c.MaximumUnit->setText(unit);
         c.MinimumUnit->setText(unit);
-        const bool two = c.Mode == dmCurrent && c.Type->currentIndex() != 0;
-        const QString mask = QString::fromLatin1(two ? kMaskTwoDigits : kMaskSmall);
+        const bool two = UsesTwoIntegerDigits(c.Mode, c.Type->currentIndex());
+        const QString mask = QString::fromLatin1(two ? MaskTwoDigits : MaskSmall);
         c.Maximum->SetEditMask(mask);
         c.Minimum->SetEditMask(mask);
     }
@@ -484,47 +344,9 @@ void TSelta::ClearSettings()
     }
 }
 
-QString TSelta::ValueToMaskDigits(const QString& valueText, bool twoIntegerDigits)
-{
-    QString s = valueText;
-    if (const int blank = s.indexOf(QLatin1Char(' ')); blank >= 0)
-        s.truncate(blank);
-    const std::optional<double> x = ui::ParseNumber(s);
-    if (!x || *x < 0)
-        return QString();
-    if (*x == 0)
-        return QStringLiteral("000");
-    // A value of the field's capacity or more would land its digits in the
-    // wrong places: 81,6 m in a d,dd field would read 8,16.
-    if (*x >= (twoIntegerDigits ? 100.0 : 10.0))
-        return QString();
-    if (const int comma = s.indexOf(QLatin1Char(',')); comma >= 0)
-        s.remove(comma, 1);
-    if (twoIntegerDigits && *x < 10)
-        s.prepend(QLatin1Char('0'));
-    if (s.size() == 1)
-        s.append(QStringLiteral("00"));
-    else if (s.size() == 2)
-        s.append(QLatin1Char('0'));
-    return s.left(3);
-}
-
-void TSelta::ShowSettingsValue(ui::TMaskEdit* field, int mode, char sensorType, int count, double limit, bool two)
-{
-    const QString digits = ValueToMaskDigits(FormatChannelValue(mode, sensorType, count, limit), two);
-    field->SetText(digits);
-    const double value = ChannelNumber(mode, sensorType, count, limit);
-    if (digits.isEmpty() && value >= (two ? 100.0 : 10.0)) {
-        const QString shown = QString::number(value, 'f', 2).replace(QLatin1Char('.'), QLatin1Char(','));
-        field->setToolTip(QStringLiteral("Значение %1 %2 не помещается в поле").arg(shown, UnitLabel(mode)));
-    } else {
-        field->setToolTip(QString());
-    }
-}
-
 void TSelta::DecodeSettings(const QByteArray& frame)
 {
-    const auto settings = selta::DecodeSettingsFrame(frame);
+    const auto settings = DecodeSettingsFrame(frame);
     if (!settings)
         return;
     ClearSettings();
@@ -539,10 +361,13 @@ void TSelta::DecodeSettings(const QByteArray& frame)
         const ChannelControls c = Channel(ch);
         const selta::ChannelRecord& r = settings->Channel[ch];
         c.Limit->SetText(QStringLiteral("%1").arg(r.Limit, 3, 10, QLatin1Char('0')));
-        const bool two = c.Maximum->EditMask() == QLatin1String(kMaskTwoDigits);
+        const bool two = c.Maximum->EditMask() == QLatin1String(MaskTwoDigits);
         const double limit = r.Limit / 100.0;
-        ShowSettingsValue(c.Maximum, c.Mode, r.SensorType, r.Maximum, limit, two);
-        ShowSettingsValue(c.Minimum, c.Mode, r.SensorType, r.Minimum, limit, two);
+        for (auto [field, count] : {std::pair{c.Maximum, r.Maximum}, std::pair{c.Minimum, r.Minimum}}) {
+            const TFieldValue shown = SettingsFieldValue(c.Mode, r.SensorType, count, limit, two);
+            field->SetText(shown.Digits);
+            field->setToolTip(shown.ToolTip);
+        }
     }
     ComboBox3->setCurrentIndex(settings->Alarm == '0' ? 0 : 1);
 }
@@ -553,89 +378,20 @@ void TSelta::WriteAcknowledged()
     FPendingRequest = Request("u");
 }
 
-QByteArray TSelta::ChannelValueToCode(int mode, int sensorIndex, double value, double limit)
+void TSelta::Write(const devices::TChecked& checked)
 {
-    double n = 0;
-    if (mode == dmCurrent) {
-        n = value * (sensorIndex == 0 ? 160 : 40);
-    } else {
-        double v = 100 * value;
-        if (mode == dmPressureKgf)
-            v = 100 * value / 10.2;
-        else if (mode == dmLevel)
-            v = 100 * value / 102;
-        if (limit == 0)
-            return QByteArray();
-        n = sensorIndex == 0 ? 8 * v / limit : v / (kFactor420 * limit) + 160;
-    }
-    // Default rounding mode: nearest, halves to the even neighbour.
-    n = std::nearbyint(n);
-    if (!(n >= 0 && n <= 999))
-        return QByteArray();
-    return QByteArray::number(static_cast<int>(n)).rightJustified(3, '0');
+    if (checked.Accepted())
+        FHost.SetStatusLine(QString());
+    Queue(checked);
 }
 
-void TSelta::WriteTypeAndLimit(int index)
-{
-    const ChannelControls c = Channel(index);
-    if (!ui::ParseNumber(c.Limit->EditText())) {
-        ui::ShowError(ChannelMessage("НЕПРАВИЛЬНО УКАЗАНО ПРЕДЕЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № %1", c.Number));
-        return;
-    }
-    FHost.SetStatusLine(QString());
-    const QByteArray type = QByteArray::number(qMax(c.Type->currentIndex(), 0));
-    FPendingRequest = Request("D" + QByteArray::number(c.Number) + type + c.Limit->Text().toLatin1());
-}
+void TSelta::Button2Click() { Write(CheckTypeAndLimit(DeviceNumber, Input(0))); }
 
-void TSelta::WriteMaxAndMin(int index)
-{
-    const ChannelControls c = Channel(index);
-    const auto limit = ui::ParseNumber(c.Limit->EditText());
-    if (!limit) {
-        ui::ShowError(ChannelMessage("НЕПРАВИЛЬНО УКАЗАНО ПРЕДЕЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № %1", c.Number));
-        return;
-    }
-    const auto maximum = ui::ParseNumber(c.Maximum->EditText());
-    if (!maximum) {
-        ui::ShowError(ChannelMessage("НЕПРАВИЛЬНО УКАЗАНО МАКСИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № %1", c.Number));
-        return;
-    }
-    const auto minimum = ui::ParseNumber(c.Minimum->EditText());
-    if (!minimum) {
-        ui::ShowError(ChannelMessage("НЕПРАВИЛЬНО УКАЗАНО МИНИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № %1", c.Number));
-        return;
-    }
-    if (c.Mode != dmCurrent && *limit == 0) {
-        ui::ShowError(ChannelMessage("ПРЕДЕЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № %1 НЕ МОЖЕТ БЫТЬ РАВНО НУЛЮ", c.Number));
-        return;
-    }
-    const int sensor = qMax(c.Type->currentIndex(), 0);
-    // The largest value whose count still fits three digits, for the message.
-    QString largest = FormatChannelValue(c.Mode, sensor == 0 ? '0' : '1', 999, *limit).simplified();
-    largest.replace(QStringLiteral(", "), QStringLiteral(" ")); // a cut may end on the comma
-    const QByteArray xxx = ChannelValueToCode(c.Mode, sensor, *maximum, *limit);
-    if (xxx.isEmpty()) {
-        ui::ShowError(ChannelMessage("МАКСИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № %1 СЛИШКОМ ВЕЛИКО: НЕ БОЛЕЕ %2", c.Number)
-                          .arg(largest));
-        return;
-    }
-    const QByteArray nnn = ChannelValueToCode(c.Mode, sensor, *minimum, *limit);
-    if (nnn.isEmpty()) {
-        ui::ShowError(ChannelMessage("МИНИМАЛЬНОЕ ЗНАЧЕНИЕ ДАТЧИКА КАНАЛА № %1 СЛИШКОМ ВЕЛИКО: НЕ БОЛЕЕ %2", c.Number)
-                          .arg(largest));
-        return;
-    }
-    FHost.SetStatusLine(QString());
-    FPendingRequest = Request("W" + QByteArray::number(c.Number) + xxx + nnn);
-}
+void TSelta::Button3Click() { Write(CheckMaxAndMin(DeviceNumber, Input(0))); }
 
-void TSelta::Button2Click() { WriteTypeAndLimit(0); }
+void TSelta::Button4Click() { Write(CheckTypeAndLimit(DeviceNumber, Input(1))); }
 
-void TSelta::Button3Click() { WriteMaxAndMin(0); }
-
-void TSelta::Button4Click() { WriteTypeAndLimit(1); }
-
-void TSelta::Button5Click() { WriteMaxAndMin(1); }
+void TSelta::Button5Click() { Write(CheckMaxAndMin(DeviceNumber, Input(1))); }
 
 void TSelta::Button6Click() { FPendingRequest = Request("B" + QByteArray::number(qMax(ComboBox3->currentIndex(), 0))); }
 
@@ -651,39 +407,10 @@ void TSelta::Button1Click()
 
 void TSelta::DecodeStatistics(const QByteArray& frame)
 {
-    const auto stats = selta::DecodeStatisticsFrame(frame);
+    const auto stats = DecodeStatisticsFrame(frame);
     if (!stats)
         return;
-    const QString ch1 = QStringLiteral("Канал №1  ");
-    const QString ch2 = QStringLiteral("Канал №2  ");
-    const selta::ChannelRecord& r1 = stats->Channel[0];
-    const selta::ChannelRecord& r2 = stats->Channel[1];
-    const double limit1 = r1.Limit / 100.0;
-    const double limit2 = r2.Limit / 100.0;
-    auto sensorName = [](char type) { return type == '0' ? QStringLiteral("0 - 5 мА") : QStringLiteral("4 - 20 мА"); };
-    auto state = [](bool depressurised) {
-        return depressurised ? QStringLiteral("Была разгерметизация датчика")
-                             : QStringLiteral("Датчик в рабочем состоянии");
-    };
-    const QStringList lines = {
-        QStringLiteral("Время получения статистики ") + ui::Now().time().toString(QStringLiteral("hh:mm:ss")),
-        QString(),
-        QStringLiteral("Тип подключённых датчиков "),
-        ch1 + sensorName(r1.SensorType),
-        ch2 + sensorName(r2.SensorType),
-        QStringLiteral("Предельные значения датчиков датчиков "),
-        ch1 + ui::FormatGeneral(limit1),
-        ch2 + ui::FormatGeneral(limit2),
-        QStringLiteral("Максимальные значения "),
-        ch1 + FormatChannelValue(FDisplayMode1, r1.SensorType, r1.Maximum, limit1),
-        ch2 + FormatChannelValue(FDisplayMode2, r2.SensorType, r2.Maximum, limit2),
-        QStringLiteral("Минимальные значения "),
-        ch1 + FormatChannelValue(FDisplayMode1, r1.SensorType, r1.Minimum, limit1),
-        ch2 + FormatChannelValue(FDisplayMode2, r2.SensorType, r2.Minimum, limit2),
-        QStringLiteral("Состояние аварии датчиков "),
-        ch1 + state(stats->Depressurised[0]),
-        ch2 + state(stats->Depressurised[1]),
-    };
+    const QStringList lines = StatisticsLines(*stats, FDisplayMode1, FDisplayMode2, ui::Now().time());
     for (const QString& line : lines)
         Memo1->appendPlainText(line);
 }

@@ -26,13 +26,14 @@ std::uint64_t TBus::NextSeed() { return FSeed * 1000003ULL + FDevices.size() + 1
 TDevice& TBus::Add(TModel model, const QByteArray& address)
 {
     switch (model) {
-    case TModel::Olvin3:
+    case TModel::Olvin3M:
         return Add<TOlvin3>(address);
     case TModel::Selta:
         return Add<TSelta>(address);
     case TModel::Olvin4:
         return Add<TOlvin4>(address);
     case TModel::Torvis:
+    case TModel::None:
         break;
     }
     return Add<TTorvis>(address);
@@ -141,22 +142,13 @@ void TBus::Serve(const QByteArray& line, std::vector<TPiece>& out)
 
 QByteArray ModelCode(TModel model)
 {
-    switch (model) {
-    case TModel::Olvin3:
-        return "OV3";
-    case TModel::Selta:
-        return "SLT";
-    case TModel::Olvin4:
-        return "1";
-    case TModel::Torvis:
-        break;
-    }
-    return "TRV";
+    const auto info = devices::KindInfo(model);
+    return info ? QByteArray(info->Code) : QByteArray();
 }
 
 std::vector<TDeviceSpec> DefaultDevices()
 {
-    return {{TModel::Olvin3, "001"}, {TModel::Selta, "001"}, {TModel::Olvin4, "001"}, {TModel::Torvis, "001"}};
+    return {{TModel::Olvin3M, "001"}, {TModel::Selta, "001"}, {TModel::Olvin4, "001"}, {TModel::Torvis, "001"}};
 }
 
 bool ParseDevices(const QString& text, std::vector<TDeviceSpec>& devices, QString& error)
@@ -168,16 +160,8 @@ bool ParseDevices(const QString& text, std::vector<TDeviceSpec>& devices, QStrin
         if (code.startsWith('#'))
             code.remove(0, 1);
         const QByteArray address = parts.value(1).trimmed().toLatin1();
-        TModel model;
-        if (code == "OV3")
-            model = TModel::Olvin3;
-        else if (code == "SLT")
-            model = TModel::Selta;
-        else if (code == "1" || code == "OV4")
-            model = TModel::Olvin4;
-        else if (code == "TRV")
-            model = TModel::Torvis;
-        else {
+        const std::optional<TModel> model = code == "OV4" ? TModel::Olvin4 : ::devices::KindFromCode(code.toLatin1());
+        if (!model) {
             error = QString("unknown model \"%1\" (use OV3, SLT, 1 or TRV)").arg(parts.value(0));
             return false;
         }
@@ -185,7 +169,7 @@ bool ParseDevices(const QString& text, std::vector<TDeviceSpec>& devices, QStrin
             error = QString("\"%1\": the address must be three digits, as in SLT:001").arg(item.trimmed());
             return false;
         }
-        devices.push_back({model, address});
+        devices.push_back({*model, address});
     }
     if (devices.empty()) {
         error = "no devices given";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "devices/DeviceKind.h"
 #include "sim/Random.h"
 
 #include <QByteArray>
@@ -9,7 +10,7 @@
 
 namespace sim {
 
-enum class TModel { Olvin3, Selta, Olvin4, Torvis };
+using TModel = devices::TDeviceKind;
 
 // One device on the simulated line. A request reaches it as its body: the line
 // without checksum and CR, prefix and address included. The answer is a whole

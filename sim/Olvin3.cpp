@@ -11,7 +11,7 @@ constexpr int kRunningFlow = 120;
 
 } // namespace
 
-TOlvin3::TOlvin3(QByteArray address, std::uint64_t seed) : TDevice(TModel::Olvin3, "#OV3", std::move(address), seed)
+TOlvin3::TOlvin3(QByteArray address, std::uint64_t seed) : TDevice(TModel::Olvin3M, "#OV3", std::move(address), seed)
 {
     Settings = {"100", "060", "080", "010", "005", "250", "180", "160", "150", "450", "100",     "020",
                 "150", "05",  "3",   "3",   "10",  "01",  "001", "30",  "5",   "3",   "00012345"};

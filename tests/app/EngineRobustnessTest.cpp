@@ -1,6 +1,6 @@
-#include "FakePort.h"
-#include "FrameStream.h"
 #include "app/Unit1.h"
+#include "support/FakePort.h"
+#include "support/FrameStream.h"
 #include "ui/ComboBox.h"
 #include "ui/MaskEdit.h"
 

@@ -1,7 +1,7 @@
-#include "FakePort.h"
-#include "RecordingPanel.h"
 #include "app/Frames.h"
 #include "app/Unit1.h"
+#include "support/FakePort.h"
+#include "support/RecordingPanel.h"
 #include "ui/ComboBox.h"
 #include "ui/MaskEdit.h"
 
@@ -186,7 +186,7 @@ TEST_F(EngineTest, ModelChangeDuringPollingStopsWithoutStopPoll)
     EXPECT_EQ(old->Stops, 0);
     EXPECT_EQ(form.Button1->text(), "Старт");
     EXPECT_EQ(form.Edit1->text(), "Опрос текущего состояния включен");
-    EXPECT_EQ(form.FDeviceKind, 1);
+    EXPECT_EQ(form.FDeviceKind, devices::TDeviceKind::Selta);
     EXPECT_NE(form.CurrentPanel(), old);
     port.Receive(Answer + '\r');
     EXPECT_TRUE(Panel().Frames.size() == 1 && port.Written.size() == 1); // new panel idle: sends nothing

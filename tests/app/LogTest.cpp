@@ -1,7 +1,7 @@
-#include "FakePort.h"
-#include "MessageRecorder.h"
 #include "app/Frames.h"
 #include "app/Unit1.h"
+#include "support/FakePort.h"
+#include "support/MessageRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -123,7 +123,7 @@ TEST_F(LogTest, UnwritableFileIsReportedOnceAndRecordingStops)
 TEST_F(LogTest, EngineKeepsPollingWhenRecordingFails)
 {
     MessageRecorder messages;
-    form.SetPanelFactory([](int, TPanelHost&) { return nullptr; });
+    form.SetPanelFactory([](devices::TDeviceKind, TPanelHost&) { return nullptr; });
     Choice = FilePath("missing-dir/log.txt");
     form.Button3->click();
     PollActive = true;

@@ -1,10 +1,10 @@
 // The window as a technician drives it, on a real pseudo-terminal published
 // as a virtual port.
-#include "MessageRecorder.h"
-#include "RecordingPanel.h"
 #include "app/Frames.h"
 #include "app/Unit1.h"
-#include "port/PtyFixture.h"
+#include "support/MessageRecorder.h"
+#include "support/PtyFixture.h"
+#include "support/RecordingPanel.h"
 #include "ui/ComboBox.h"
 #include "ui/MaskEdit.h"
 
@@ -34,8 +34,8 @@ protected:
                             QDir(Dir.path()).filePath(QStringLiteral("vtest1")).toLocal8Bit().constData()),
                   0);
         form = std::make_unique<TForm1>();
-        form->SetPanelFactory([](int kind, TPanelHost& host) -> std::unique_ptr<TDevicePanel> {
-            if (kind == 3)
+        form->SetPanelFactory([](devices::TDeviceKind kind, TPanelHost& host) -> std::unique_ptr<TDevicePanel> {
+            if (kind == devices::TDeviceKind::Torvis)
                 return nullptr;
             return std::make_unique<RecordingPanel>(host);
         });
@@ -228,7 +228,7 @@ TEST_F(MainWindowTest, VanishedDeviceClosesThePortStopsPollingAndSaysSoOnce)
     EXPECT_EQ(form->Button1->text(), "Старт");
     EXPECT_EQ(form->Edit1->text(), "Опрос остановлен");
     EXPECT_EQ(form->ComboBox1->currentIndex(), -1);
-    EXPECT_EQ(form->FDeviceKind, 2);
+    EXPECT_EQ(form->FDeviceKind, devices::TDeviceKind::Olvin4);
 
     // The adapter is back under the same name: picking it reopens it.
     int slave = -1;

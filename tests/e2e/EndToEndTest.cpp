@@ -1,5 +1,5 @@
 // The real program's parts against zorvex-sim over a pseudo-terminal.
-#include "SimFixture.h"
+#include "support/SimFixture.h"
 
 #include "app/Frames.h"
 #include "app/Unit1.h"

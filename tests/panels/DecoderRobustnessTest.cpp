@@ -1,11 +1,12 @@
+#include "devices/Cp1251.h"
+#include "devices/Olvin4.h"
 #include "panels/Olvin4.h"
-#include "panels/Olvin4Status.h"
 #include "panels/selta_panel.h"
-#include "ui/Cp1251.h"
 #include "ui/MaskEdit.h"
 
-#include "FakeHost.h"
-#include "PanelSnapshot.h"
+#include "support/FakeHost.h"
+#include "support/Frames.h"
+#include "support/PanelSnapshot.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +18,6 @@
 #include <random>
 
 namespace {
-
-QByteArray WithSum(const QByteArray& body) { return body + ChecksumHex(body); }
 
 QByteArray RandomBytes(std::mt19937& rng, int size)
 {
@@ -92,8 +91,9 @@ TEST_F(Olvin4Robustness, StatusPayloadOfAnyLengthShowsWholeFieldsAsSentAndEmptie
         Panel->HandleResponse(WithSum("~001T" + payload));
         for (int n = 0; n < 6; ++n) {
             const QByteArray field = payload.mid(n * 4, 4);
-            const QString expected =
-                field.size() == 4 ? ui::FromCp1251(field.left(3)) + u'.' + ui::FromCp1251(field.mid(3)) : QString();
+            const QString expected = field.size() == 4
+                                         ? devices::FromCp1251(field.left(3)) + u'.' + devices::FromCp1251(field.mid(3))
+                                         : QString();
             ASSERT_EQ(Value(n)->text(), expected) << payload.toHex().constData() << " channel " << n;
         }
     }
@@ -256,9 +256,9 @@ TEST_F(SeltaRobustness, StatusFramesDecodeToTheirFieldsAndShowThem)
         }
         Panel->HandleResponse(frame);
         ASSERT_EQ(Panel->Edit1->text(),
-                  TSelta::FormatChannelValue(Panel->FDisplayMode1, f.Type[0], f.Count[0], f.Limit[0] / 100.0));
+                  selta::FormatChannelValue(Panel->FDisplayMode1, f.Type[0], f.Count[0], f.Limit[0] / 100.0));
         ASSERT_EQ(Panel->Edit2->text(),
-                  TSelta::FormatChannelValue(Panel->FDisplayMode2, f.Type[1], f.Count[1], f.Limit[1] / 100.0));
+                  selta::FormatChannelValue(Panel->FDisplayMode2, f.Type[1], f.Count[1], f.Limit[1] / 100.0));
         ASSERT_LE(Panel->Edit1->text().indexOf(u' '), 4); // never more than four characters of number
         ASSERT_EQ(Panel->Label3->isHidden(), f.Leak[0] == 'N');
         ASSERT_EQ(Panel->Label4->isHidden(), f.Leak[1] == 'N');

@@ -1,8 +1,9 @@
-#include "FakeHost.h"
-#include "LayoutCheck.h"
+#include "support/FakeHost.h"
+#include "support/Frames.h"
+#include "support/LayoutCheck.h"
 
+#include "devices/Olvin4.h"
 #include "panels/Olvin4.h"
-#include "panels/Olvin4Status.h"
 #include "panels/PanelFactory.h"
 
 #include <QCoreApplication>
@@ -21,14 +22,12 @@
 
 namespace {
 
-QByteArray Framed(const QByteArray& body) { return body + ChecksumHex(body); }
-
 QByteArray StatusFrame(const std::array<QByteArray, 6>& fields)
 {
     QByteArray body = "~001T";
     for (const QByteArray& field : fields)
         body += field;
-    return Framed(body);
+    return WithSum(body);
 }
 
 class Olvin4Panel : public PanelTest<TOLVIN4> {
@@ -105,7 +104,7 @@ TEST_F(Olvin4Panel, LaterCommandReplacesEarlierThenPollingResumes)
     Panel->Button6->click();  // "Пуск" of row 2
     Panel->Button12->click(); // "Стоп" of row 5
     Panel->HandleResponse(good);
-    Panel->HandleResponse(Framed("~0015w"));
+    Panel->HandleResponse(WithSum("~0015w"));
     EXPECT_EQ(Host.Sent, QByteArrayList({kStatus, MakeFrame("#10015w"), kStatus}));
 }
 
@@ -181,8 +180,8 @@ TEST_F(Olvin4Panel, RejectedOrForeignFramesLeaveRowsButPollingGoesOn)
     EXPECT_EQ(StateTexts(), states);
 
     // The command's answer and a lower-case "t" are not status answers.
-    Panel->HandleResponse(Framed("~0013W"));
-    Panel->HandleResponse(Framed("~001t9999999999999999999999999"));
+    Panel->HandleResponse(WithSum("~0013W"));
+    Panel->HandleResponse(WithSum("~001t9999999999999999999999999"));
     EXPECT_EQ(ValueTexts(), values);
     EXPECT_EQ(StateTexts(), states);
     EXPECT_EQ(Host.Sent, QByteArrayList({kStatus, kStatus, MakeFrame("#10013W"), kStatus, kStatus}));
@@ -221,18 +220,18 @@ TEST_F(Olvin4Panel, ShortOrGarbledStatusFramesAreSafe)
 {
     Panel->StartPoll();
     // Checksum-valid frames too short to hold a letter, or with a part of the payload missing.
-    for (const QByteArray& frame : {QByteArray("00"), Framed("~"), Framed("~001"), Framed("~001T")}) {
+    for (const QByteArray& frame : {QByteArray("00"), WithSum("~"), WithSum("~001"), WithSum("~001T")}) {
         Panel->HandleResponse(frame);
         EXPECT_EQ(ValueTexts(), QStringList(6, ""));
     }
     // Only whole fields before the checksum are shown: here channel 2 has three characters.
-    Panel->HandleResponse(Framed("~001T-003012"));
+    Panel->HandleResponse(WithSum("~001T-003012"));
     EXPECT_EQ(ValueTexts(), QStringList({"-00.3", "", "", "", "", ""}));
     EXPECT_EQ(StateTexts(), QStringList({"Ток больше максимального", "", "", "", "", ""}));
 
     // Bytes that are no digits are shown as sent; extra payload is ignored.
     Panel->HandleResponse(
-        Framed(QByteArray("~001T") + QByteArray("\x00\xC0\xFF~", 4) + "#T\r\n-004ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
+        WithSum(QByteArray("~001T") + QByteArray("\x00\xC0\xFF~", 4) + "#T\r\n-004ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
     EXPECT_EQ(ValueTexts(),
               QStringList({QString(QChar(0)) + QStringLiteral("Ая.~"), "#T\r.\n", "-00.4", "ABC.D", "EFG.H", "IJK.L"}));
     EXPECT_EQ(Panel->Label9->text(), "Ошибка контроля нории");
@@ -252,7 +251,7 @@ TEST(Olvin4Form, FactoryBuildsTheIdlePanel)
 {
     FakeHost host;
     PollActive = false;
-    std::unique_ptr<TDevicePanel> panel = panels::CreatePanel(2, host);
+    std::unique_ptr<TDevicePanel> panel = panels::CreatePanel(devices::TDeviceKind::Olvin4, host);
     auto* olvin = qobject_cast<TOLVIN4*>(panel.get());
     ASSERT_NE(olvin, nullptr);
     EXPECT_EQ(olvin->objectName(), "OLVIN4");

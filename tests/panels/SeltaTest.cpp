@@ -2,9 +2,10 @@
 #include "panels/selta_panel.h"
 #include "ui/MaskEdit.h"
 
-#include "FakeHost.h"
-#include "LayoutCheck.h"
-#include "MessageRecorder.h"
+#include "support/FakeHost.h"
+#include "support/Frames.h"
+#include "support/LayoutCheck.h"
+#include "support/MessageRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -27,8 +28,6 @@ const QByteArray kStatusExample = "~001T01604001100480NNB8";
 const QByteArray kSettingsExample = "~001u01604000501100480200094";
 const QByteArray kStatisticsExample = "~001S01604000501100480200NYE9";
 const QByteArray kPoll = "#SLT001TFB\r";
-
-QByteArray WithSum(const QByteArray& body) { return body + ChecksumHex(body); }
 
 // Types as the user does: select what the field shows, then press the keys.
 void Type(ui::TMaskEdit* field, const QString& keys)
@@ -109,19 +108,19 @@ TEST(SeltaFormat, ZeroNegativeAndCutValues)
     const char* cut[4] = {"4,99  мА", "9,97  МПа", "101,  кг/см", "1017  м"};
     for (int mode = 0; mode < 4; ++mode) {
         SCOPED_TRACE(mode);
-        EXPECT_EQ(TSelta::FormatChannelValue(mode, '0', 0, 1.6), QString::fromUtf8(zero[mode]));
-        EXPECT_EQ(TSelta::FormatChannelValue(mode, '1', 150, 1.6), QString::fromUtf8(below4mA[mode]));
-        EXPECT_EQ(TSelta::FormatChannelValue(mode, '0', 799, 9.99), QString::fromUtf8(cut[mode]));
+        EXPECT_EQ(selta::FormatChannelValue(mode, '0', 0, 1.6), QString::fromUtf8(zero[mode]));
+        EXPECT_EQ(selta::FormatChannelValue(mode, '1', 150, 1.6), QString::fromUtf8(below4mA[mode]));
+        EXPECT_EQ(selta::FormatChannelValue(mode, '0', 799, 9.99), QString::fromUtf8(cut[mode]));
     }
     // Any type character but "0" is a 4-20 mA sensor.
-    EXPECT_EQ(TSelta::FormatChannelValue(0, 'X', 480, 1.0), "12  мА");
+    EXPECT_EQ(selta::FormatChannelValue(0, 'X', 480, 1.0), "12  мА");
 }
 
 TEST(SeltaFormat, TinyValuesAreNotShownAsCutExponents)
 {
     // 1,25E-5 MPa cut to four characters would read 1,25.
-    EXPECT_EQ(TSelta::FormatChannelValue(1, '0', 1, 0.01), "0,00  МПа");
-    EXPECT_EQ(TSelta::FormatChannelValue(1, '1', 159, 0.01), "-0,0  МПа");
+    EXPECT_EQ(selta::FormatChannelValue(1, '0', 1, 0.01), "0,00  МПа");
+    EXPECT_EQ(selta::FormatChannelValue(1, '1', 159, 0.01), "-0,0  МПа");
 }
 
 TEST_F(Selta, DepressurisationFlags)
@@ -209,7 +208,7 @@ TEST_F(Selta, CreationStartAndStop)
 {
     FakeHost other;
     PollActive = false;
-    auto fresh = panels::CreatePanel(1, other);
+    auto fresh = panels::CreatePanel(devices::TDeviceKind::Selta, other);
     ASSERT_NE(fresh, nullptr);
     auto* created = qobject_cast<TSelta*>(fresh.get());
     ASSERT_NE(created, nullptr);
@@ -313,40 +312,40 @@ TEST_F(Selta, WriteRequestsCarryTheTypedValues)
 
 TEST(SeltaConversion, ValueToCount)
 {
-    EXPECT_EQ(TSelta::ChannelValueToCode(1, 1, 0.5, 1.0), "480"); // 479.98
-    EXPECT_EQ(TSelta::ChannelValueToCode(3, 0, 0.5, 1.6), "002");
-    EXPECT_EQ(TSelta::ChannelValueToCode(1, 0, 0.8, 1.6), "400");
-    EXPECT_EQ(TSelta::ChannelValueToCode(2, 0, 8.16, 1.6), "400");
-    EXPECT_EQ(TSelta::ChannelValueToCode(0, 1, 5.0, 0), "200"); // mode 0 needs no limit
-    EXPECT_EQ(TSelta::ChannelValueToCode(0, 0, 0, 1.6), "000");
+    EXPECT_EQ(selta::ChannelValueToCode(1, 1, 0.5, 1.0), "480"); // 479.98
+    EXPECT_EQ(selta::ChannelValueToCode(3, 0, 0.5, 1.6), "002");
+    EXPECT_EQ(selta::ChannelValueToCode(1, 0, 0.8, 1.6), "400");
+    EXPECT_EQ(selta::ChannelValueToCode(2, 0, 8.16, 1.6), "400");
+    EXPECT_EQ(selta::ChannelValueToCode(0, 1, 5.0, 0), "200"); // mode 0 needs no limit
+    EXPECT_EQ(selta::ChannelValueToCode(0, 0, 0, 1.6), "000");
     // Halves go to the even neighbour: 2.5 → 2, 7.5 → 8, 12.5 → 12, 37.5 → 38.
-    EXPECT_EQ(TSelta::ChannelValueToCode(0, 0, 1.0 / 64, 1.0), "002");
-    EXPECT_EQ(TSelta::ChannelValueToCode(0, 0, 3.0 / 64, 1.0), "008");
-    EXPECT_EQ(TSelta::ChannelValueToCode(1, 0, 0.25, 16), "012");
-    EXPECT_EQ(TSelta::ChannelValueToCode(1, 0, 0.75, 16), "038");
+    EXPECT_EQ(selta::ChannelValueToCode(0, 0, 1.0 / 64, 1.0), "002");
+    EXPECT_EQ(selta::ChannelValueToCode(0, 0, 3.0 / 64, 1.0), "008");
+    EXPECT_EQ(selta::ChannelValueToCode(1, 0, 0.25, 16), "012");
+    EXPECT_EQ(selta::ChannelValueToCode(1, 0, 0.75, 16), "038");
     // Counts that three digits cannot carry, and a limit of 0.
-    EXPECT_EQ(TSelta::ChannelValueToCode(0, 0, 9.99, 1.6), "");
-    EXPECT_EQ(TSelta::ChannelValueToCode(0, 1, 25.0, 1.6), "");
-    EXPECT_EQ(TSelta::ChannelValueToCode(0, 1, 24.9, 1.6), "996");
-    EXPECT_EQ(TSelta::ChannelValueToCode(1, 0, 0.5, 0), "");
-    EXPECT_EQ(TSelta::ChannelValueToCode(3, 1, 0.5, 0), "");
+    EXPECT_EQ(selta::ChannelValueToCode(0, 0, 9.99, 1.6), "");
+    EXPECT_EQ(selta::ChannelValueToCode(0, 1, 25.0, 1.6), "");
+    EXPECT_EQ(selta::ChannelValueToCode(0, 1, 24.9, 1.6), "996");
+    EXPECT_EQ(selta::ChannelValueToCode(1, 0, 0.5, 0), "");
+    EXPECT_EQ(selta::ChannelValueToCode(3, 1, 0.5, 0), "");
 }
 
 TEST(SeltaConversion, ValueToMaskDigits)
 {
-    EXPECT_EQ(TSelta::ValueToMaskDigits("2,5  мА", false), "250");
-    EXPECT_EQ(TSelta::ValueToMaskDigits("0,31  мА", false), "031");
-    EXPECT_EQ(TSelta::ValueToMaskDigits("12  мА", true), "120");
-    EXPECT_EQ(TSelta::ValueToMaskDigits("5  мА", true), "050");
-    EXPECT_EQ(TSelta::ValueToMaskDigits("9,97  мА", true), "099");
-    EXPECT_EQ(TSelta::ValueToMaskDigits("0  мА", false), "000");
-    EXPECT_EQ(TSelta::ValueToMaskDigits("-0,2  кг/см", false), "");
-    EXPECT_EQ(TSelta::ValueToMaskDigits("-0,0  МПа", false), "000");
+    EXPECT_EQ(selta::ValueToMaskDigits("2,5  мА", false), "250");
+    EXPECT_EQ(selta::ValueToMaskDigits("0,31  мА", false), "031");
+    EXPECT_EQ(selta::ValueToMaskDigits("12  мА", true), "120");
+    EXPECT_EQ(selta::ValueToMaskDigits("5  мА", true), "050");
+    EXPECT_EQ(selta::ValueToMaskDigits("9,97  мА", true), "099");
+    EXPECT_EQ(selta::ValueToMaskDigits("0  мА", false), "000");
+    EXPECT_EQ(selta::ValueToMaskDigits("-0,2  кг/см", false), "");
+    EXPECT_EQ(selta::ValueToMaskDigits("-0,0  МПа", false), "000");
     // Too large for the field: left empty rather than 8,16 for 81,6.
-    EXPECT_EQ(TSelta::ValueToMaskDigits("81,6  м", false), "");
-    EXPECT_EQ(TSelta::ValueToMaskDigits("101,  кг/см", false), "");
-    EXPECT_EQ(TSelta::ValueToMaskDigits("24,9  мА", true), "249");
-    EXPECT_EQ(TSelta::ValueToMaskDigits("1017  м", true), "");
+    EXPECT_EQ(selta::ValueToMaskDigits("81,6  м", false), "");
+    EXPECT_EQ(selta::ValueToMaskDigits("101,  кг/см", false), "");
+    EXPECT_EQ(selta::ValueToMaskDigits("24,9  мА", true), "249");
+    EXPECT_EQ(selta::ValueToMaskDigits("1017  м", true), "");
 }
 
 TEST_F(Selta, FieldChecksRefuseAndQueueNothing)
@@ -569,7 +568,7 @@ TEST_F(Selta, EverythingFitsTheChildArea)
     Panel->resize(kPanelArea);
     Panel->show();
     // Both alarm labels up, the widest unit and value texts, settings filled in.
-    ShowBothIn(TSelta::dmPressureKgf);
+    ShowBothIn(selta::dmPressureKgf);
     Respond(WithSum("~001T01604001100480YY"));
     Respond(kSettingsExample);
     Panel->Edit1->setText(QStringLiteral("-0,2  кг/см"));

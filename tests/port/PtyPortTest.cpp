@@ -1,5 +1,5 @@
 // The component on real pseudo-terminal pairs: the test holds the master side.
-#include "PtyFixture.h"
+#include "support/PtyFixture.h"
 
 #include "port/ComTermios.h"
 

@@ -1,4 +1,4 @@
-#include "SimTestUtil.h"
+#include "support/SimTestUtil.h"
 
 #include "sim/Bus.h"
 #include "sim/Selta.h"
@@ -216,7 +216,7 @@ TEST(DeviceList, ParsesModelsAndAddresses)
     EXPECT_EQ(devices[1].Model, sim::TModel::Olvin4);
     EXPECT_EQ(devices[1].Address, QByteArray("002"));
     EXPECT_EQ(devices[2].Model, sim::TModel::Torvis);
-    EXPECT_EQ(devices[3].Model, sim::TModel::Olvin3);
+    EXPECT_EQ(devices[3].Model, sim::TModel::Olvin3M);
     EXPECT_EQ(devices[4].Model, sim::TModel::Olvin4);
     for (const char* bad : {"XYZ:001", "SLT:01", "SLT:0a1", "SLT", "SLT:001:2", ""}) {
         EXPECT_FALSE(sim::ParseDevices(bad, devices, error)) << bad;

@@ -1,4 +1,4 @@
-#include "SimTestUtil.h"
+#include "support/SimTestUtil.h"
 
 #include "sim/Bus.h"
 #include "sim/Olvin3.h"

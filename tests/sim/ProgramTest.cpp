@@ -1,4 +1,4 @@
-#include "SimTestUtil.h"
+#include "support/SimTestUtil.h"
 
 #include <QDir>
 #include <QFileInfo>

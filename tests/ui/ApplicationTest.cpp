@@ -1,5 +1,5 @@
 #include "ui/Application.h"
-#include "MessageRecorder.h"
+#include "support/MessageRecorder.h"
 
 #include <gtest/gtest.h>
 

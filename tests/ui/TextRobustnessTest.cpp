@@ -1,4 +1,4 @@
-#include "ui/Cp1251.h"
+#include "support/RandomText.h"
 #include "ui/MaskEdit.h"
 
 #include <gtest/gtest.h>
@@ -9,21 +9,6 @@
 #include <random>
 
 namespace {
-
-QString RandomText(std::mt19937& rng, int size, const QString& picks)
-{
-    QString text;
-    for (int i = 0; i < size; ++i) {
-        const unsigned r = rng() % 8;
-        if (r == 0)
-            text.append(QChar(char16_t(rng() % 0x10000))); // surrogate halves and unassigned ones included
-        else if (r == 1)
-            text.append(QChar(char16_t(rng() % 0x500)));
-        else
-            text.append(picks.at(rng() % picks.size()));
-    }
-    return text;
-}
 
 QString RandomMask(std::mt19937& rng)
 {
@@ -156,43 +141,6 @@ TEST(MaskEditRobustness, VeryLongTextAndMask)
     edit.SetText(digits);
     EXPECT_EQ(edit.Text(), QString(5000, u'7'));
     EXPECT_EQ(edit.EditText().size(), 5000);
-}
-
-TEST(Cp1251Robustness, EveryByteStringComesBackExceptTheUnassignedByte)
-{
-    std::mt19937 rng(41);
-    for (int i = 0; i < 3000; ++i) {
-        QByteArray bytes;
-        const int size = int(rng() % 64);
-        for (int k = 0; k < size; ++k)
-            bytes.append(char(rng() % 256));
-        const QString text = ui::FromCp1251(bytes);
-        ASSERT_EQ(text.size(), bytes.size());
-        QByteArray expected = bytes;
-        expected.replace('\x98', '?');
-        ASSERT_EQ(ui::ToCp1251(text), expected) << bytes.toHex().constData();
-    }
-}
-
-TEST(Cp1251Robustness, AnyUtf16TextBecomesOneByteEachAndKnownCharactersComeBack)
-{
-    std::mt19937 rng(42);
-    for (int i = 0; i < 3000; ++i) {
-        const QString text = RandomText(rng, int(rng() % 40), QStringLiteral("AzЯё№€—\u00A0?"));
-        const QByteArray bytes = ui::ToCp1251(text);
-        ASSERT_EQ(bytes.size(), text.size());
-        const QString back = ui::FromCp1251(bytes);
-        for (qsizetype k = 0; k < text.size(); ++k) {
-            if (bytes.at(k) == '?')
-                continue; // no place in the code page, or a "?" itself
-            ASSERT_EQ(back.at(k), text.at(k)) << "char " << int(text.at(k).unicode());
-        }
-        // Surrogate halves and the replacement character have no byte.
-        for (qsizetype k = 0; k < text.size(); ++k)
-            if (text.at(k).isSurrogate() || text.at(k) == QChar(0xFFFD)) {
-                ASSERT_EQ(bytes.at(k), '?');
-            }
-    }
 }
 
 } // namespace

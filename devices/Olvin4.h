@@ -1,5 +1,7 @@
 #pragma once
 
+#include "devices/Frame.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -25,5 +27,10 @@ QString ChannelStateText(const QByteArray& field);
 // Decodes a "T" response (without CR, checksum already checked). A channel whose four
 // characters are not all in the frame before its checksum shows an empty row.
 TStatus DecodeStatus(const QByteArray& frame);
+
+inline constexpr char StatusLetter = 'T';
+
+// A channel's start ('W') or stop ('w') command for channel 1 to 6.
+QByteArray CommandRequest(const QByteArray& deviceNumber, int channel, char command);
 
 } // namespace olvin4

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-namespace ui {
+namespace devices {
 
 // The program's general number format: rounded to 15 significant digits, no
 // trailing zeros, no thousands separators, decimal comma only with a fraction,
@@ -17,4 +17,4 @@ QString FormatGeneral(double value);
 // optional exponent. Surrounding blanks are allowed; anything else fails.
 std::optional<double> ParseNumber(const QString& text);
 
-} // namespace ui
+} // namespace devices

@@ -1,8 +1,8 @@
-#include "ui/Cp1251.h"
+#include "devices/Cp1251.h"
 
 #include <array>
 
-namespace ui {
+namespace devices {
 namespace {
 
 // Code points of bytes 0x80 to 0xFF; 0xFFFD marks the one unassigned byte (0x98).
@@ -54,4 +54,4 @@ QByteArray ToCp1251(const QString& text)
     return bytes;
 }
 
-} // namespace ui
+} // namespace devices

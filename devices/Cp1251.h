@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-namespace ui {
+namespace devices {
 
 // The line and the recording file carry 8-bit text in the Cyrillic Windows code
 // page; these convert it for display and back, byte for byte where possible.
@@ -11,4 +11,4 @@ QString FromCp1251(const QByteArray& bytes);
 // Characters without a place in the code page become "?".
 QByteArray ToCp1251(const QString& text);
 
-} // namespace ui
+} // namespace devices

@@ -1,11 +1,11 @@
-#include "ui/NumberFormat.h"
+#include "devices/NumberFormat.h"
 
 #include <gtest/gtest.h>
 
 #include <QLocale>
 
-using ui::FormatGeneral;
-using ui::ParseNumber;
+using devices::FormatGeneral;
+using devices::ParseNumber;
 
 TEST(FormatGeneral, FixedFormWithoutTrailingZeros)
 {

@@ -1,13 +1,12 @@
-#include "panels/Olvin4Status.h"
+#include "devices/Olvin4.h"
 
-#include "ui/Cp1251.h"
+#include "devices/Cp1251.h"
 
 namespace olvin4 {
 namespace {
 
 constexpr int kFieldWidth = 4;
-constexpr int kPayloadStart = 5; // 0-based index of position 6
-constexpr int kChecksumWidth = 2;
+constexpr int kFirstFieldPosition = 6;
 
 } // namespace
 
@@ -27,21 +26,23 @@ QString ChannelStateText(const QByteArray& field)
 TStatus DecodeStatus(const QByteArray& frame)
 {
     TStatus status;
-    // Only the characters between the letter and the checksum are channel data, so a
-    // short frame never lends its checksum digits to a channel.
-    const qsizetype payloadSize = frame.size() - kPayloadStart - kChecksumWidth;
-    const QByteArray payload = payloadSize > 0 ? frame.mid(kPayloadStart, payloadSize) : QByteArray();
     for (int n = 0; n < ChannelCount; ++n) {
-        const qsizetype at = qsizetype(n) * kFieldWidth;
-        if (at + kFieldWidth > payload.size())
+        // A short frame never lends its checksum digits to a channel.
+        const auto read = devices::FieldAt(frame, kFirstFieldPosition + n * kFieldWidth, kFieldWidth);
+        if (!read)
             break;
-        const QByteArray field = payload.mid(at, kFieldWidth);
+        const QByteArray& field = *read;
         TChannelReading& channel = status.Channels[static_cast<std::size_t>(n)];
         channel.State = ChannelStateText(field);
         // The last digit is tenths; the field is shown as sent, state codes included.
-        channel.Value = ui::FromCp1251(field.left(3) + '.' + field.mid(3));
+        channel.Value = devices::FromCp1251(field.left(3) + '.' + field.mid(3));
     }
     return status;
+}
+
+QByteArray CommandRequest(const QByteArray& deviceNumber, int channel, char command)
+{
+    return devices::Request(devices::TDeviceKind::Olvin4, deviceNumber, QByteArray(1, char('0' + channel)) + command);
 }
 
 } // namespace olvin4

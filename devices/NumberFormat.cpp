@@ -1,10 +1,10 @@
-#include "ui/NumberFormat.h"
+#include "devices/NumberFormat.h"
 
 #include <charconv>
 #include <cmath>
 #include <string>
 
-namespace ui {
+namespace devices {
 
 QString FormatGeneral(double value)
 {
@@ -98,4 +98,4 @@ std::optional<double> ParseNumber(const QString& text)
     return value;
 }
 
-} // namespace ui
+} // namespace devices

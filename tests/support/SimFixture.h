@@ -1,7 +1,7 @@
 #pragma once
 
-#include "WaitFor.h"
 #include "port/BCPort.h"
+#include "support/WaitFor.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -13,13 +13,11 @@
 // what the engine and the window called.
 class RecordingPanel final : public TDevicePanel {
 public:
-    using TDevicePanel::TDevicePanel;
+    explicit RecordingPanel(TPanelHost& host) : TDevicePanel(devices::TDeviceKind::Olvin4, host) {}
     void StartPoll() override
     {
         ++Starts;
-        FPendingRequest.clear();
-        FPollRequest = MakeFrame("#1" + DeviceNumber + "T");
-        SendNext();
+        BeginPolling();
     }
     void StopPoll() override { ++Stops; }
     void HandleResponse(const QByteArray& frame) override
@@ -32,6 +30,7 @@ public:
         ++Losses;
         SendNext();
     }
+    void HandleLetter(char, const QByteArray&) override {}
     QByteArrayList Frames;
     int Losses = 0;
     int Starts = 0;
@@ -42,7 +41,7 @@ public:
 // the given model index, on whatever line the window was built with.
 inline void ReadyToPollWithRecordingPanel(TForm1& form, int kind = 2)
 {
-    form.SetPanelFactory([](int, TPanelHost& host) { return std::make_unique<RecordingPanel>(host); });
+    form.SetPanelFactory([](devices::TDeviceKind, TPanelHost& host) { return std::make_unique<RecordingPanel>(host); });
     form.ComboBox1->addItem(QStringLiteral("ttyFAKE0"));
     form.ComboBox1->setCurrentIndex(0);
     form.ComboBox3->setCurrentIndex(kind);

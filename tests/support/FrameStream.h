@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RecordingPanel.h"
+#include "support/RecordingPanel.h"
 
 #include "app/DevicePanel.h"
 #include "app/Frames.h"
