@@ -1,6 +1,7 @@
 #include "panels/PanelFactory.h"
 
 #include "panels/Olvin4.h"
+#include "panels/Torvis.h"
 #include "panels/selta_panel.h"
 
 namespace panels {
@@ -13,8 +14,9 @@ std::unique_ptr<TDevicePanel> CreatePanel(devices::TDeviceKind kind, TPanelHost&
         return std::make_unique<TSelta>(host);
     case TDeviceKind::Olvin4:
         return std::make_unique<TOLVIN4>(host);
-    case TDeviceKind::Olvin3M:
     case TDeviceKind::Torvis:
+        return std::make_unique<TTORVIS_form>(host);
+    case TDeviceKind::Olvin3M:
     case TDeviceKind::None:
         break;
     }
