@@ -43,3 +43,7 @@ shot selta.png
 pick_model 2
 click 409 34; sleep 2
 shot olvin4.png
+pick_model 3
+click 409 34; sleep 2
+click 450 296; click 420 505; sleep 1 # analog channel 2, "Прочитать"
+shot torvis.png
