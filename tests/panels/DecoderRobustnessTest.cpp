@@ -265,21 +265,6 @@ TEST_F(SeltaRobustness, StatusFramesDecodeToTheirFieldsAndShowThem)
     }
 }
 
-TEST_F(SeltaRobustness, CurrentOfAZeroToFiveSensorIsTheCountOver160)
-{
-    std::mt19937 rng(12);
-    for (int i = 0; i < 1000; ++i) {
-        const int count = int(rng() % 1000);
-        Panel->HandleResponse(WithSum("~001T0100" + Digits(count) + "0100000NN"));
-        // Reference: the general format of count/160 cut to four characters.
-        QString number = QString::number(count / 160.0, 'f', 10);
-        while (number.contains(u'.') && (number.endsWith(u'0') || number.endsWith(u'.')))
-            number.chop(1);
-        number.replace(u'.', u',');
-        ASSERT_EQ(Panel->Edit1->text(), number.left(4) + QStringLiteral("  мА")) << count;
-    }
-}
-
 TEST_F(SeltaRobustness, SettingsAndStatisticsDecodeToTheirFields)
 {
     std::mt19937 rng(13);
