@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTest>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QFontMetrics>
@@ -33,13 +35,7 @@ const QByteArray kPoll = "#SLT001TFB\r";
 void Type(ui::TMaskEdit* field, const QString& keys)
 {
     field->selectAll();
-    for (const QChar ch : keys) {
-        const int key = ch.isDigit() ? Qt::Key_0 + ch.digitValue() : Qt::Key_Comma;
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(ch));
-        QApplication::sendEvent(field, &press);
-        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(ch));
-        QApplication::sendEvent(field, &release);
-    }
+    QTest::keyClicks(field, keys);
 }
 
 // Picks an entry of a selector with the keyboard, so its user signal fires.
