@@ -26,6 +26,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <cerrno>
+
 namespace {
 
 // The memo keeps the newest 201 lines: one old line goes before each new one past 200.
@@ -221,7 +223,16 @@ void TForm1::ComboBox1Click()
         ui::ShowError(QStringLiteral("Не выбран порт"));
         return;
     }
-    OpenPort();
+    try {
+        OpenPort();
+    } catch (const EComPort&) {
+        // A refused change leaves the open port in use: the list must say which.
+        if (BComPort1->Connected()) {
+            const QSignalBlocker quiet(ComboBox1);
+            ComboBox1->setCurrentIndex(ComboBox1->findText(BComPort1->Port()));
+        }
+        throw;
+    }
 }
 
 bool TForm1::OpenPort()
@@ -454,8 +465,28 @@ void TForm1::LogLine(const QByteArray& text)
     // Opened and closed for every line, so others may read the file meanwhile.
     QFile file(FRecordFileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(line) != line.size() || !file.flush()) {
-        StopRecordingAfterError(file.errorString());
+        const int error = errno;
+        StopRecordingAfterError(FileErrorReason(error, file.errorString()));
         return;
+    }
+}
+
+QString FileErrorReason(int error, const QString& systemText)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("Папка не существует");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("Нет прав на запись в файл");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("Нет места на диске");
+    case EROFS:
+        return QStringLiteral("Файловая система доступна только для чтения");
+    default:
+        return systemText;
     }
 }
 

@@ -136,5 +136,9 @@ private:
     std::array<QLabel*, 7> FStatusPanels{};
 };
 
+// The reason a file could not be written, in Russian for the common causes
+// (errno), else the system's own text.
+QString FileErrorReason(int error, const QString& systemText);
+
 // "H:M:S:ms:" of a local time, each part without leading zeros.
 QByteArray TimePrefix(const QTime& time);

@@ -235,6 +235,34 @@ TEST_F(Selta, MasksFollowModeAndSensorTypeAndKeepTheirDigits)
     EXPECT_EQ(Panel->Label16->text(), "МПа");
 }
 
+// The field format never contradicts the selector beside it, whichever way the
+// selector got its entry.
+TEST_F(Selta, MasksFollowTheSensorSelectorOnEveryPath)
+{
+    auto masks = [this] {
+        return QStringList{Panel->ComboBox1->currentText(), Panel->MaskEdit2->EditMask(),
+                           Panel->ComboBox2->currentText(), Panel->MaskEdit6->EditMask()};
+    };
+    const QStringList fiveMilliamps = {"0 - 5", "9,99;0;*", "0 - 5", "9,99;0;*"};
+    const QStringList twentyMilliamps = {"4 - 20 ", "99,9;0;*", "4 - 20 ", "99,9;0;*"};
+    auto chooseTwenty = [this] {
+        Choose(Panel->ComboBox1, 1);
+        Choose(Panel->ComboBox2, 1);
+    };
+    chooseTwenty();
+    ASSERT_EQ(masks(), twentyMilliamps);
+    Panel->StartPoll();
+    EXPECT_EQ(masks(), fiveMilliamps);
+    chooseTwenty();
+    Panel->LinkLost();
+    EXPECT_EQ(masks(), twentyMilliamps); // a lost link keeps the settings page
+    Panel->StartPoll();
+    Respond(kSettingsExample); // channel 1 0 - 5, channel 2 4 - 20
+    EXPECT_EQ(masks(), (QStringList{"0 - 5", "9,99;0;*", "4 - 20 ", "99,9;0;*"}));
+    Respond(WithSum("~001u116040005001004802000"));
+    EXPECT_EQ(masks(), (QStringList{"4 - 20 ", "99,9;0;*", "0 - 5", "9,99;0;*"}));
+}
+
 // ---------------------------------------------------------------- settings
 
 TEST_F(Selta, WriteRequestsCarryTheTypedValues)
