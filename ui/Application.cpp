@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
 namespace ui {
@@ -48,6 +49,9 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(QString::fromLatin1(AppTitle));
     setApplicationDisplayName(QString::fromLatin1(AppTitle));
+    // The program is a Russian one whatever the machine's locale: dates, file
+    // types and Qt's own texts in its dialogs follow.
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     InstallQtTranslations();
 }
 
