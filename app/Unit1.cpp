@@ -60,7 +60,7 @@ TForm1::TForm1(TPortOperations* port, QWidget* parent) : QMainWindow(parent)
     BComPort1->OnTxEmpty = [this](QObject* sender) { BComPort1TxEmpty(sender); };
     BComPort1->OnDeviceLost = [this](QObject* sender) { BComPort1DeviceLost(sender); };
     SetPortErrorHandler([](const std::exception& error) { ui::HandleException(error); });
-    FPort = port ? port : BComPort1;
+    AttachLine(port ? port : BComPort1, Timer1);
     FPort->OnRxChar = [this](QObject* sender, int count) { BComPort1RxChar(sender, count); };
     FormCreate();
 }
@@ -292,6 +292,7 @@ bool TForm1::PortSelected() const { return ComboBox1->currentIndex() >= 0; }
 void TForm1::ComboBox3Change()
 {
     PollActive = false;
+    DropHeldRequest();
     Button1->setText(QStringLiteral("Старт"));
     if (FChild) {
         // The old panel gets no StopPoll; deleteLater keeps a handler of it that
@@ -345,6 +346,7 @@ void TForm1::Button1Click()
         PollActive = true;
         Button1->setText(QStringLiteral("Стоп"));
         FRequestCount = FResponseCount = FErrorCount = 0;
+        ResetRun();
         Memo1->clear();
         Edit1->setText(QStringLiteral("Опрос текущего состояния включен"));
         if (TDevicePanel* panel = HookedPanel())
@@ -358,44 +360,7 @@ void TForm1::Button1Click()
         panel->StopPoll();
 }
 
-void TForm1::SendRequest(const QByteArray& request)
-{
-    if (!PollActive || !FPort || !FPort->Connected())
-        return;
-    FFrameStarted = false;
-    FEchoPending = true;
-    LogLine(request);
-    FLastRequest = request;
-    FPort->SetRTS(false);
-    // An armed timer keeps running: a timer left over from before "Стоп" is
-    // not restarted by the next start.
-    if (!Timer1->isActive())
-        Timer1->start();
-    FPort->WriteStr(request);
-    ++FRequestCount;
-    UpdateCounters();
-}
-
-bool TForm1::FindFrameStart()
-{
-    const qsizetype start = FRxBuffer.indexOf('~');
-    if (start < 0) {
-        FRxBuffer.clear();
-        return false;
-    }
-    FRxBuffer.remove(0, start);
-    return true;
-}
-
-bool TForm1::TakeFrame(QByteArray& frame)
-{
-    const qsizetype end = FRxBuffer.indexOf('\r');
-    if (end < 0)
-        return false;
-    frame = FRxBuffer.left(end);
-    FRxBuffer.remove(0, end + 1);
-    return true;
-}
+void TForm1::SendRequest(const QByteArray& request) { TExchangeEngine::SendRequest(request); }
 
 void TForm1::UpdateCounters()
 {
@@ -407,51 +372,26 @@ void TForm1::UpdateCounters()
 void TForm1::BComPort1RxChar(QObject* Sender, int Count)
 {
     Q_UNUSED(Sender);
-    QByteArray chunk;
-    FPort->ReadStr(chunk, Count);
-    if (chunk.contains('#'))
-        FEchoPending = false;
-    if (!FEchoPending && chunk.contains('\r'))
-        FPort->SetRTS(true);
-    FRxBuffer.append(chunk);
-    if (FRxBuffer.size() > RxBufferLimit) {
-        // Keep the newest text; the frame begun, if any, is lost with the rest.
-        FRxBuffer.remove(0, FRxBuffer.size() - RxBufferLimit);
-        FFrameStarted = false;
-    }
-    if (!FFrameStarted) {
-        if (!FindFrameStart())
-            return;
-        FFrameStarted = true;
-    }
-    QByteArray frame;
-    if (!TakeFrame(frame))
-        return;
-    Timer1->stop();
-    ++FResponseCount;
-    UpdateCounters();
-    FRetryCount = 0;
-    LogLine(frame);
+    ReceiveChars(Count);
+}
+
+void TForm1::DeliverFrame(const QByteArray& frame)
+{
     if (TDevicePanel* panel = HookedPanel())
         panel->HandleResponse(frame);
-    FFrameStarted = false;
 }
 
 void TForm1::BComPort1TxEmpty(QObject* Sender) { Q_UNUSED(Sender); }
 
-void TForm1::Timer1Timer()
+void TForm1::Timer1Timer() { ResponseTimeout(); }
+
+void TForm1::DeclareLinkLost()
 {
-    Timer1->stop();
-    ++FErrorCount;
-    ++FRetryCount;
-    if (FRetryCount < 5) {
-        SendRequest(FLastRequest);
-        return;
-    }
-    FRetryCount = 0;
     if (TDevicePanel* panel = HookedPanel(devices::THook::LinkLost))
         panel->LinkLost();
 }
+
+void TForm1::ReportError(const std::exception& error) { ui::HandleException(error); }
 
 void TForm1::LogLine(const QByteArray& text)
 {
