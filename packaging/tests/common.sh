@@ -1,7 +1,7 @@
 # Sourced by the packaging checks. A check whose tool is absent skips with exit
 # status 77 (the tests' SKIP_RETURN_CODE) and says why.
 skip() {
-  echo "SKIPPED: $*"
+  echo "SKIPPED: $(basename "$0" .sh): $*"
   exit 77
 }
 fail() {
