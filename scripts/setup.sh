@@ -5,6 +5,7 @@ pkgs=(build-essential cmake qt6-base-dev qt6-translations-l10n libgtest-dev libg
 # The Debian package (dpkg-shlibdeps, dpkg-buildflags) and the checks of it and of its files.
 pkgs+=(dpkg-dev lintian desktop-file-utils appstream)
 [ "${ZORVEX_GUI:-0}" = 1 ] && pkgs+=(xvfb xauth imagemagick xdotool)
+[ "${ZORVEX_FUZZ:-0}" = 1 ] && pkgs+=(clang libclang-rt-14-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
