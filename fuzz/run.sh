@@ -8,7 +8,7 @@ dir=$(cd "$1" && pwd); shift
 seconds=${1:-60}; shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(cp1251 mask_edit olvin4_status selta_frames engine_rx)
+  targets=(cp1251 mask_edit olvin4_status selta_frames olvin3m_frames engine_rx)
 fi
 export LSAN_OPTIONS="suppressions=$root/fuzz/lsan.supp"
 export QT_QPA_PLATFORM=offscreen
