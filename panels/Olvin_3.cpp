@@ -1,7 +1,6 @@
 #include "panels/Olvin_3.h"
 
 #include "app/Frames.h"
-#include "devices/Cp1251.h"
 #include "ui/Dialogs.h"
 #include "ui/MaskEdit.h"
 
@@ -23,7 +22,7 @@ namespace {
 
 const QString kNoLink = QStringLiteral("НЕТ СВЯЗИ");
 
-// Wide enough for text in an edit field of font's face.
+// The width an edit field needs to show text whole.
 int FieldWidth(const QWidget* edit, const QString& text)
 {
     return QFontMetrics(edit->font()).horizontalAdvance(text) +
