@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the program need, if missing.
 set -euo pipefail
-pkgs=(build-essential cmake qt6-base-dev libgtest-dev libgmock-dev fonts-dejavu-core)
+pkgs=(build-essential cmake qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev fonts-dejavu-core)
 [ "${ZORVEX_GUI:-0}" = 1 ] && pkgs+=(xvfb xauth imagemagick xdotool)
 missing=()
 for p in "${pkgs[@]}"; do

@@ -12,9 +12,9 @@ namespace {
 
 using devices::TDeviceKind;
 
-TEST_F(ProgramSimTest, Olvin3mWritesAllSettingsAndReadsThemBack)
+TEST_F(ProgramTest, Olvin3mWritesAllSettingsAndReadsThemBack)
 {
-    Start(TDeviceKind::Olvin3M);
+    Start(devices::KindIndex(TDeviceKind::Olvin3M));
     auto* panel = qobject_cast<TOlvin_3m*>(form->CurrentPanel());
     ASSERT_NE(panel, nullptr);
     ASSERT_TRUE(WaitFor([&] { return panel->Edit4->text() == "Двигатель работает"; }));
@@ -54,9 +54,9 @@ TEST_F(ProgramSimTest, Olvin3mWritesAllSettingsAndReadsThemBack)
         << panel->Memo1->toPlainText().toStdString();
 }
 
-TEST_F(ProgramSimTest, Olvin3mIdentifiesTheUnitFromIdle)
+TEST_F(ProgramTest, Olvin3mIdentifiesTheUnitFromIdle)
 {
-    Open(TDeviceKind::Olvin3M);
+    Open(devices::KindIndex(TDeviceKind::Olvin3M));
     auto* panel = qobject_cast<TOlvin_3m*>(form->CurrentPanel());
     ASSERT_NE(panel, nullptr);
     ASSERT_FALSE(PollActive);

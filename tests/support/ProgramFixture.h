@@ -10,34 +10,38 @@
 #include "ui/MaskEdit.h"
 
 #include <QPushButton>
+#include <QStringList>
 
 #include <memory>
 
-// The real main window with the real panels, its port open on zorvex-sim.
-class ProgramSimTest : public SimTest {
+// The real main window with the real panels and port, polling device 001 of the
+// simulator at 19200 bit/s.
+class ProgramTest : public SimTest {
 protected:
-    // Port opened at 19200 (the simulator paces at the port's speed), model
-    // chosen and number 001 typed; polling not started.
-    void Open(devices::TDeviceKind model)
+    // model: an index of the device list; simArgs: faults and pacing of the simulator.
+    void Start(int model, const QStringList& simArgs = {})
     {
-        StartSim();
+        Open(model, simArgs);
+        if (HasFatalFailure())
+            return;
+        form->Button1->click();
+        ASSERT_TRUE(PollActive);
+    }
+    // The same up to "Старт": port open, model chosen, number typed, polling off.
+    void Open(int model, const QStringList& simArgs = {})
+    {
+        StartSim(simArgs);
         form = std::make_unique<TForm1>();
         form->SetPanelFactory(&panels::CreatePanel);
         ui::SetMessageSink([this](const QString& text, bool) { Messages << text; });
         const int index = form->ComboBox1->findText(PortName);
         ASSERT_GE(index, 0);
         form->ComboBox1->setCurrentIndex(index);
-        form->ComboBox2->setCurrentIndex(3);
+        form->ComboBox2->setCurrentIndex(3); // 19200: the simulator paces at the port's speed
         emit form->ComboBox1->activated(index);
         ASSERT_TRUE(form->BComPort1->Connected());
-        form->ComboBox3->setCurrentIndex(devices::KindIndex(model));
+        form->ComboBox3->setCurrentIndex(model);
         form->MaskEdit1->SetText("001");
-    }
-    void Start(devices::TDeviceKind model)
-    {
-        Open(model);
-        form->Button1->click();
-        ASSERT_TRUE(PollActive);
     }
     void TearDown() override
     {
