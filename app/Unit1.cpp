@@ -6,6 +6,7 @@
 #include "ui/Application.h"
 #include "ui/ComboBox.h"
 #include "ui/Dialogs.h"
+#include "ui/LogView.h"
 #include "ui/MaskEdit.h"
 
 #include <QCheckBox>
@@ -19,7 +20,6 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QStatusBar>
@@ -103,12 +103,10 @@ void TForm1::BuildControls()
     Panel2->setFixedHeight(105);
     auto* logLayout = new QVBoxLayout(Panel2);
     logLayout->setContentsMargins(0, 0, 0, 0);
-    Memo1 = new QPlainTextEdit(Panel2);
+    Memo1 = new ui::TLogView(Panel2);
     Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setReadOnly(true);
     Memo1->setMaximumBlockCount(MemoLines);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     logLayout->addWidget(Memo1);
     column->addWidget(Panel2);
 

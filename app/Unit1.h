@@ -17,7 +17,6 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QMdiArea;
-class QPlainTextEdit;
 class QPushButton;
 class QStatusBar;
 class QTimer;
@@ -26,6 +25,7 @@ class TPortOperations;
 
 namespace ui {
 class TComboBox;
+class TLogView;
 class TMaskEdit;
 } // namespace ui
 
@@ -57,7 +57,7 @@ public:
     QPushButton* Button3 = nullptr;
     QCheckBox* CheckBox1 = nullptr;
     QFrame* Panel2 = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
+    ui::TLogView* Memo1 = nullptr;
     QFrame* Panel4 = nullptr;
     QLineEdit* Edit1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;

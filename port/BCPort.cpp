@@ -8,9 +8,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <mutex>
 #include <fcntl.h>
 #include <linux/serial.h>
+#include <mutex>
 #include <poll.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
@@ -256,6 +256,7 @@ void TBComPort::CreateHandle()
     // unread is not this session's data.
     ::tcflush(fd, TCIFLUSH);
     FHandle = fd;
+    FNoModemLines = false;
 }
 
 void TBComPort::DestroyHandle()
@@ -355,11 +356,16 @@ void TBComPort::ApplyTimeouts()
 
 bool TBComPort::ModemLines(unsigned long request, int bits)
 {
+    // A device that once said it has no modem lines is not asked again: the
+    // engine switches RTS twice an exchange.
+    if (FHandle >= 0 && FNoModemLines)
+        return true;
     if (FHandle >= 0 && ::ioctl(FHandle, request, &bits) == 0)
         return true;
     if (FHandle < 0)
         errno = EBADF;
-    return NoModemLines(errno);
+    FNoModemLines = FHandle >= 0 && NoModemLines(errno);
+    return FNoModemLines;
 }
 
 void TBComPort::SetRTS(bool state)

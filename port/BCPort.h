@@ -184,6 +184,7 @@ private:
     std::atomic<bool> FConnected{false};
     std::atomic<bool> FDestroying{false};
     int FHandle = -1;
+    bool FNoModemLines = false; // of the open device
     int FWakeFd = -1;
     TComThread* FEventThread = nullptr;
     bool FClosing = false;

@@ -2,6 +2,8 @@
 # Installs the Debian packages the build, the tests and the program need, if missing.
 set -euo pipefail
 pkgs=(build-essential cmake qt6-base-dev qt6-translations-l10n libgtest-dev libgmock-dev fonts-dejavu-core)
+# The Debian package (dpkg-shlibdeps, dpkg-buildflags) and the checks of it and of its files.
+pkgs+=(dpkg-dev lintian desktop-file-utils appstream)
 [ "${ZORVEX_GUI:-0}" = 1 ] && pkgs+=(xvfb xauth imagemagick xdotool)
 missing=()
 for p in "${pkgs[@]}"; do

@@ -8,9 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include "ui/LogView.h"
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 

@@ -7,11 +7,11 @@
 
 #include <cerrno>
 
+#include "ui/LogView.h"
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 
