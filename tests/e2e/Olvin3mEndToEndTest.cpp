@@ -2,6 +2,7 @@
 #include "support/ProgramFixture.h"
 
 #include "panels/Olvin_3.h"
+#include "ui/LogView.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
