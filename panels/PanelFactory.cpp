@@ -1,6 +1,7 @@
 #include "panels/PanelFactory.h"
 
 #include "panels/Olvin4.h"
+#include "panels/Olvin_3.h"
 #include "panels/selta_panel.h"
 
 namespace panels {
@@ -9,11 +10,12 @@ std::unique_ptr<TDevicePanel> CreatePanel(devices::TDeviceKind kind, TPanelHost&
 {
     using devices::TDeviceKind;
     switch (kind) {
+    case TDeviceKind::Olvin3M:
+        return std::make_unique<TOlvin_3m>(host);
     case TDeviceKind::Selta:
         return std::make_unique<TSelta>(host);
     case TDeviceKind::Olvin4:
         return std::make_unique<TOLVIN4>(host);
-    case TDeviceKind::Olvin3M:
     case TDeviceKind::Torvis:
     case TDeviceKind::None:
         break;

@@ -43,3 +43,6 @@ shot selta.png
 pick_model 2
 click 409 34; sleep 2
 shot olvin4.png
+pick_model 0
+click 409 34; click 421 507; sleep 1 # "Старт", then the settings' "Прочитать"
+shot olvin3m.png

@@ -21,6 +21,15 @@ protected:
     // model: an index of the device list; simArgs: faults and pacing of the simulator.
     void Start(int model, const QStringList& simArgs = {})
     {
+        Open(model, simArgs);
+        if (HasFatalFailure())
+            return;
+        form->Button1->click();
+        ASSERT_TRUE(PollActive);
+    }
+    // The same up to "Старт": port open, model chosen, number typed, polling off.
+    void Open(int model, const QStringList& simArgs = {})
+    {
         StartSim(simArgs);
         form = std::make_unique<TForm1>();
         form->SetPanelFactory(&panels::CreatePanel);
@@ -33,8 +42,6 @@ protected:
         ASSERT_TRUE(form->BComPort1->Connected());
         form->ComboBox3->setCurrentIndex(model);
         form->MaskEdit1->SetText("001");
-        form->Button1->click();
-        ASSERT_TRUE(PollActive);
     }
     void TearDown() override
     {
