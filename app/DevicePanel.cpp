@@ -19,7 +19,11 @@ void TDevicePanel::SendNext()
 {
     if (!PollActive)
         return;
-    FCurrentRequest = FPendingRequest.isEmpty() ? FPollRequest : FPendingRequest;
+    const QByteArray next = FPendingRequest.isEmpty() ? FPollRequest : FPendingRequest;
+    // A panel that never polled has no status request to fall back on.
+    if (next.isEmpty())
+        return;
+    FCurrentRequest = next;
     FPendingRequest.clear();
     FHost.SendRequest(FCurrentRequest);
 }

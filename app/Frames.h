@@ -1,15 +1,12 @@
 #pragma once
 
 #include "devices/Frame.h"
+#include "engine/ExchangeEngine.h"
 
 #include <QByteArray>
 
-// Address of the polled device: three characters once a start succeeded.
-extern QByteArray DeviceNumber;
-// True while polling runs; nothing goes on the line while it is false.
-extern bool PollActive;
-
-// The frame functions are the device library's; every part names them plainly.
+// The frame functions are the device library's and the globals the engine's;
+// every part names them plainly.
 using devices::ChecksumHex;
 using devices::FrameChecksumOK;
 using devices::MakeFrame;

@@ -6,6 +6,7 @@
 #include "ui/Application.h"
 #include "ui/ComboBox.h"
 #include "ui/Dialogs.h"
+#include "ui/LogView.h"
 #include "ui/MaskEdit.h"
 
 #include <QCheckBox>
@@ -19,12 +20,13 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <cerrno>
 
 namespace {
 
@@ -58,7 +60,7 @@ TForm1::TForm1(TPortOperations* port, QWidget* parent) : QMainWindow(parent)
     BComPort1->OnTxEmpty = [this](QObject* sender) { BComPort1TxEmpty(sender); };
     BComPort1->OnDeviceLost = [this](QObject* sender) { BComPort1DeviceLost(sender); };
     SetPortErrorHandler([](const std::exception& error) { ui::HandleException(error); });
-    FPort = port ? port : BComPort1;
+    AttachLine(port ? port : BComPort1, Timer1);
     FPort->OnRxChar = [this](QObject* sender, int count) { BComPort1RxChar(sender, count); };
     FormCreate();
 }
@@ -101,12 +103,10 @@ void TForm1::BuildControls()
     Panel2->setFixedHeight(105);
     auto* logLayout = new QVBoxLayout(Panel2);
     logLayout->setContentsMargins(0, 0, 0, 0);
-    Memo1 = new QPlainTextEdit(Panel2);
+    Memo1 = new ui::TLogView(Panel2);
     Memo1->setObjectName(QStringLiteral("Memo1"));
-    Memo1->setReadOnly(true);
     Memo1->setMaximumBlockCount(MemoLines);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     logLayout->addWidget(Memo1);
     column->addWidget(Panel2);
 
@@ -221,7 +221,16 @@ void TForm1::ComboBox1Click()
         ui::ShowError(QStringLiteral("Не выбран порт"));
         return;
     }
-    OpenPort();
+    try {
+        OpenPort();
+    } catch (const EComPort&) {
+        // A refused change leaves the open port in use: the list must say which.
+        if (BComPort1->Connected()) {
+            const QSignalBlocker quiet(ComboBox1);
+            ComboBox1->setCurrentIndex(ComboBox1->findText(BComPort1->Port()));
+        }
+        throw;
+    }
 }
 
 bool TForm1::OpenPort()
@@ -285,6 +294,7 @@ bool TForm1::PortSelected() const { return ComboBox1->currentIndex() >= 0; }
 void TForm1::ComboBox3Change()
 {
     PollActive = false;
+    DropHeldRequest();
     Button1->setText(QStringLiteral("Старт"));
     if (FChild) {
         // The old panel gets no StopPoll; deleteLater keeps a handler of it that
@@ -338,6 +348,7 @@ void TForm1::Button1Click()
         PollActive = true;
         Button1->setText(QStringLiteral("Стоп"));
         FRequestCount = FResponseCount = FErrorCount = 0;
+        ResetRun();
         Memo1->clear();
         Edit1->setText(QStringLiteral("Опрос текущего состояния включен"));
         if (TDevicePanel* panel = HookedPanel())
@@ -351,44 +362,7 @@ void TForm1::Button1Click()
         panel->StopPoll();
 }
 
-void TForm1::SendRequest(const QByteArray& request)
-{
-    if (!PollActive || !FPort || !FPort->Connected())
-        return;
-    FFrameStarted = false;
-    FEchoPending = true;
-    LogLine(request);
-    FLastRequest = request;
-    FPort->SetRTS(false);
-    // An armed timer keeps running: a timer left over from before "Стоп" is
-    // not restarted by the next start.
-    if (!Timer1->isActive())
-        Timer1->start();
-    FPort->WriteStr(request);
-    ++FRequestCount;
-    UpdateCounters();
-}
-
-bool TForm1::FindFrameStart()
-{
-    const qsizetype start = FRxBuffer.indexOf('~');
-    if (start < 0) {
-        FRxBuffer.clear();
-        return false;
-    }
-    FRxBuffer.remove(0, start);
-    return true;
-}
-
-bool TForm1::TakeFrame(QByteArray& frame)
-{
-    const qsizetype end = FRxBuffer.indexOf('\r');
-    if (end < 0)
-        return false;
-    frame = FRxBuffer.left(end);
-    FRxBuffer.remove(0, end + 1);
-    return true;
-}
+void TForm1::SendRequest(const QByteArray& request) { TExchangeEngine::SendRequest(request); }
 
 void TForm1::UpdateCounters()
 {
@@ -400,51 +374,26 @@ void TForm1::UpdateCounters()
 void TForm1::BComPort1RxChar(QObject* Sender, int Count)
 {
     Q_UNUSED(Sender);
-    QByteArray chunk;
-    FPort->ReadStr(chunk, Count);
-    if (chunk.contains('#'))
-        FEchoPending = false;
-    if (!FEchoPending && chunk.contains('\r'))
-        FPort->SetRTS(true);
-    FRxBuffer.append(chunk);
-    if (FRxBuffer.size() > RxBufferLimit) {
-        // Keep the newest text; the frame begun, if any, is lost with the rest.
-        FRxBuffer.remove(0, FRxBuffer.size() - RxBufferLimit);
-        FFrameStarted = false;
-    }
-    if (!FFrameStarted) {
-        if (!FindFrameStart())
-            return;
-        FFrameStarted = true;
-    }
-    QByteArray frame;
-    if (!TakeFrame(frame))
-        return;
-    Timer1->stop();
-    ++FResponseCount;
-    UpdateCounters();
-    FRetryCount = 0;
-    LogLine(frame);
+    ReceiveChars(Count);
+}
+
+void TForm1::DeliverFrame(const QByteArray& frame)
+{
     if (TDevicePanel* panel = HookedPanel())
         panel->HandleResponse(frame);
-    FFrameStarted = false;
 }
 
 void TForm1::BComPort1TxEmpty(QObject* Sender) { Q_UNUSED(Sender); }
 
-void TForm1::Timer1Timer()
+void TForm1::Timer1Timer() { ResponseTimeout(); }
+
+void TForm1::DeclareLinkLost()
 {
-    Timer1->stop();
-    ++FErrorCount;
-    ++FRetryCount;
-    if (FRetryCount < 5) {
-        SendRequest(FLastRequest);
-        return;
-    }
-    FRetryCount = 0;
     if (TDevicePanel* panel = HookedPanel(devices::THook::LinkLost))
         panel->LinkLost();
 }
+
+void TForm1::ReportError(const std::exception& error) { ui::HandleException(error); }
 
 void TForm1::LogLine(const QByteArray& text)
 {
@@ -458,8 +407,28 @@ void TForm1::LogLine(const QByteArray& text)
     // Opened and closed for every line, so others may read the file meanwhile.
     QFile file(FRecordFileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(line) != line.size() || !file.flush()) {
-        StopRecordingAfterError(file.errorString());
+        const int error = errno;
+        StopRecordingAfterError(FileErrorReason(error, file.errorString()));
         return;
+    }
+}
+
+QString FileErrorReason(int error, const QString& systemText)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return QStringLiteral("Папка не существует");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("Нет прав на запись в файл");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("Нет места на диске");
+    case EROFS:
+        return QStringLiteral("Файловая система доступна только для чтения");
+    default:
+        return systemText;
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/DevicePanel.h"
+#include "engine/ExchangeEngine.h"
 
 #include <QByteArray>
 #include <QMainWindow>
@@ -16,7 +17,6 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QMdiArea;
-class QPlainTextEdit;
 class QPushButton;
 class QStatusBar;
 class QTimer;
@@ -25,12 +25,13 @@ class TPortOperations;
 
 namespace ui {
 class TComboBox;
+class TLogView;
 class TMaskEdit;
 } // namespace ui
 
 // The main window: connection controls, exchange log, status line, counters,
 // the polling engine and the current device panel.
-class TForm1 : public QMainWindow, public TPanelHost {
+class TForm1 : public QMainWindow, public TPanelHost, public TExchangeEngine {
     Q_OBJECT
 public:
     // port replaces BComPort1 as the engine's line (tests drive a scripted fake).
@@ -56,7 +57,7 @@ public:
     QPushButton* Button3 = nullptr;
     QCheckBox* CheckBox1 = nullptr;
     QFrame* Panel2 = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
+    ui::TLogView* Memo1 = nullptr;
     QFrame* Panel4 = nullptr;
     QLineEdit* Edit1 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
@@ -87,9 +88,7 @@ public:
 
     // Engine.
     void SendRequest(const QByteArray& request) override;
-    bool FindFrameStart();
-    bool TakeFrame(QByteArray& frame);
-    void UpdateCounters();
+    void UpdateCounters() override;
 
     // Exchange log.
     void LogLine(const QByteArray& text) override;
@@ -98,26 +97,19 @@ public:
     QString StatusLine() const override;
     bool PortSelected() const override;
 
-    // Engine state.
-    QByteArray FRxBuffer;
-    QByteArray FLastRequest;
-    int FRetryCount = 0;
-    int FRequestCount = 0;
-    int FResponseCount = 0;
-    int FErrorCount = 0;
     devices::TDeviceKind FDeviceKind = devices::TDeviceKind::None;
-    bool FFrameStarted = false;
-    bool FEchoPending = false;
 
     // Recording.
     bool FRecording = false;
     QString FRecordFileName;
 
-    // Noise without a CR must not grow the receive buffer without end.
-    static constexpr int RxBufferLimit = 4096;
-
 protected:
     void closeEvent(QCloseEvent* event) override;
+
+protected:
+    void DeliverFrame(const QByteArray& frame) override;
+    void DeclareLinkLost() override;
+    void ReportError(const std::exception& error) override;
 
 private:
     void BuildControls();
@@ -129,12 +121,15 @@ private:
     void RefreshPortList();
     void StopRecordingAfterError(const QString& message);
 
-    TPortOperations* FPort = nullptr;
     TPanelFactory FPanelFactory;
     QPointer<TDevicePanel> FPanel;
     QPointer<QMdiSubWindow> FChild;
     std::array<QLabel*, 7> FStatusPanels{};
 };
+
+// The reason a file could not be written, in Russian for the common causes
+// (errno), else the system's own text.
+QString FileErrorReason(int error, const QString& systemText);
 
 // "H:M:S:ms:" of a local time, each part without leading zeros.
 QByteArray TimePrefix(const QTime& time);

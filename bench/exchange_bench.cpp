@@ -1,6 +1,8 @@
-// Exchanges per second and time per exchange of the program's engine against
-// zorvex-sim, beside a bare loop that writes a request and reads its answer
-// with nothing else in the way. Run: scripts/bench.sh
+// Exchanges per second and CPU time per exchange of the program (main window,
+// engine, port component, Сельта panel, log) against zorvex-sim, beside a bare
+// loop that writes a request and reads its answer with nothing else in the way,
+// paced at 4800 and 19200 bit/s and unpaced, with the window shown (offscreen)
+// and hidden. Run: scripts/bench.sh [seconds] [runs]
 #include "app/Frames.h"
 #include "app/Unit1.h"
 #include "panels/PanelFactory.h"
@@ -19,21 +21,32 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
 struct Result {
     int Exchanges = 0;
     double Seconds = 0;
+    double CpuSeconds = 0; // user + system of this process
     double PerSecond() const { return Exchanges / Seconds; }
-    double MsPerExchange() const { return 1000.0 * Seconds / Exchanges; }
+    double CpuUsPerExchange() const { return Exchanges ? 1e6 * CpuSeconds / Exchanges : 0; }
+    double CorePercent() const { return 100.0 * CpuSeconds / Seconds; }
 };
+
+double CpuSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
 
 class Simulator {
 public:
@@ -72,6 +85,7 @@ Result BareLoop(const QString& link, speed_t speed, double seconds)
     ::tcflush(fd, TCIFLUSH);
     const QByteArray request = MakeFrame("#SLT001T");
     Result r;
+    const double cpu = CpuSeconds();
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < seconds * 1000) {
@@ -90,14 +104,17 @@ Result BareLoop(const QString& link, speed_t speed, double seconds)
         ++r.Exchanges;
     }
     r.Seconds = timer.elapsed() / 1000.0;
+    r.CpuSeconds = CpuSeconds() - cpu;
     ::close(fd);
     return r;
 }
 
 // The program's own path: main window, engine, port component, Сельта panel, log.
-Result Program(const QString& link, int speedIndex, double seconds)
+Result Program(const QString& link, int speedIndex, double seconds, bool shown)
 {
     TForm1 form;
+    if (shown)
+        form.show();
     form.SetPanelFactory(&panels::CreatePanel);
     const int index = form.ComboBox1->findText(QFileInfo(link).fileName());
     form.ComboBox1->setCurrentIndex(index);
@@ -105,6 +122,8 @@ Result Program(const QString& link, int speedIndex, double seconds)
     form.OpenPort();
     form.ComboBox3->setCurrentIndex(1);
     form.MaskEdit1->SetText(QStringLiteral("001"));
+    QCoreApplication::processEvents();
+    const double cpu = CpuSeconds();
     form.Button1->click();
     QElapsedTimer timer;
     timer.start();
@@ -113,6 +132,7 @@ Result Program(const QString& link, int speedIndex, double seconds)
     loop.exec();
     Result r;
     r.Seconds = timer.elapsed() / 1000.0;
+    r.CpuSeconds = CpuSeconds() - cpu;
     r.Exchanges = form.FResponseCount;
     if (form.FErrorCount > 0)
         std::printf("  (program saw %d timeouts)\n", form.FErrorCount);
@@ -120,14 +140,46 @@ Result Program(const QString& link, int speedIndex, double seconds)
     return r;
 }
 
-void Report(const char* what, const Result& program, const Result& bare)
+struct Case {
+    const char* Name;
+    QStringList SimArgs;
+    int SpeedIndex; // of the window's speed list
+    speed_t Speed;
+    bool Shown;
+};
+
+// min / median / max of one figure over the runs.
+QString Spread(std::vector<double> values, int precision)
 {
-    std::printf("%s\n  program: %8.1f exchanges/s, %7.3f ms per exchange (%d in %.1f s)\n"
-                "  bare:    %8.1f exchanges/s, %7.3f ms per exchange (%d in %.1f s)\n"
-                "  program/bare: %.2f\n",
-                what, program.PerSecond(), program.MsPerExchange(), program.Exchanges, program.Seconds,
-                bare.PerSecond(), bare.MsPerExchange(), bare.Exchanges, bare.Seconds,
-                program.PerSecond() / bare.PerSecond());
+    std::sort(values.begin(), values.end());
+    return QStringLiteral("%1 / %2 / %3")
+        .arg(values.front(), 0, 'f', precision)
+        .arg(values[values.size() / 2], 0, 'f', precision)
+        .arg(values.back(), 0, 'f', precision);
+}
+
+void RunCase(const Case& c, const QString& dir, double seconds, int runs)
+{
+    std::vector<double> rate, cpu, core, bareRate, bareCpu, share;
+    for (int run = 0; run < runs; ++run) {
+        Simulator sim(dir, c.SimArgs);
+        const Result program = Program(sim.Link, c.SpeedIndex, seconds, c.Shown);
+        const Result bare = BareLoop(sim.Link, c.Speed, seconds);
+        rate.push_back(program.PerSecond());
+        cpu.push_back(program.CpuUsPerExchange());
+        core.push_back(program.CorePercent());
+        bareRate.push_back(bare.PerSecond());
+        bareCpu.push_back(bare.CpuUsPerExchange());
+        share.push_back(program.PerSecond() / bare.PerSecond());
+    }
+    std::printf("%s (min / median / max of %d runs of %.0f s)\n"
+                "  program: %s exchanges/s, %s us CPU per exchange, %s %% of a core\n"
+                "  bare:    %s exchanges/s, %s us CPU per exchange\n"
+                "  program/bare exchanges: %s\n",
+                c.Name, runs, seconds, qPrintable(Spread(rate, 1)), qPrintable(Spread(cpu, 0)),
+                qPrintable(Spread(core, 2)), qPrintable(Spread(bareRate, 1)), qPrintable(Spread(bareCpu, 0)),
+                qPrintable(Spread(share, 2)));
+    std::fflush(stdout);
 }
 
 } // namespace
@@ -140,24 +192,17 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     SetVirtualPortDirectory(dir.path());
 
-    {
-        Simulator sim(dir.path(), {"--fast"});
-        const Result program = Program(sim.Link, 3, seconds);
-        const Result bare = BareLoop(sim.Link, B19200, seconds);
-        Report("Unpaced pseudo-terminal, Сельта status polling:", program, bare);
-    }
-    {
-        Simulator sim(dir.path(), {"--baud", "19200"});
-        const Result program = Program(sim.Link, 3, seconds);
-        const Result bare = BareLoop(sim.Link, B19200, seconds);
-        // Request 11 characters and answer 24, of 10 bits each; the echo comes
-        // back while the request goes out, so it takes no line time of its own.
-        const double bitsPerExchange = (11 + 24) * 10.0;
-        Report("Simulator pacing at 19200 bit/s (8N1, 3 ms turnaround):", program, bare);
-        std::printf("  line busy: program %.1f %%, bare %.1f %% of 19200 bit/s\n",
-                    100.0 * program.PerSecond() * bitsPerExchange / 19200.0,
-                    100.0 * bare.PerSecond() * bitsPerExchange / 19200.0);
-    }
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    const Case cases[] = {
+        {"Paced at 4800 bit/s, window shown", {"--baud", "4800"}, 1, B4800, true},
+        {"Paced at 4800 bit/s, window hidden", {"--baud", "4800"}, 1, B4800, false},
+        {"Paced at 19200 bit/s, window shown", {"--baud", "19200"}, 3, B19200, true},
+        {"Paced at 19200 bit/s, window hidden", {"--baud", "19200"}, 3, B19200, false},
+        {"Unpaced pseudo-terminal, window shown", {"--fast"}, 3, B19200, true},
+        {"Unpaced pseudo-terminal, window hidden", {"--fast"}, 3, B19200, false},
+    };
+    for (const Case& c : cases)
+        RunCase(c, dir.path(), seconds, runs);
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     std::printf("Peak resident memory of the benchmark process: %.1f MiB\n", usage.ru_maxrss / 1024.0);

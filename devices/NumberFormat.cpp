@@ -98,4 +98,6 @@ std::optional<double> ParseNumber(const QString& text)
     return value;
 }
 
+QString LongTimeText(const QTime& time) { return time.toString(QStringLiteral("hh:mm:ss")); }
+
 } // namespace devices

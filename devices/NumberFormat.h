@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QTime>
 
 #include <optional>
 
@@ -16,5 +17,8 @@ QString FormatGeneral(double value);
 // optional comma with or without digits after it ("101," reads as 101) and an
 // optional exponent. Surrounding blanks are allowed; anything else fails.
 std::optional<double> ParseNumber(const QString& text);
+
+// A time of day as the program's long time format writes it ("09:05:07").
+QString LongTimeText(const QTime& time);
 
 } // namespace devices

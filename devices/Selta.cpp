@@ -189,7 +189,7 @@ QStringList StatisticsLines(const Statistics& stats, int mode1, int mode2, const
                              : QStringLiteral("Датчик в рабочем состоянии");
     };
     return {
-        QStringLiteral("Время получения статистики ") + time.toString(QStringLiteral("hh:mm:ss")),
+        QStringLiteral("Время получения статистики ") + devices::LongTimeText(time),
         QString(),
         QStringLiteral("Тип подключённых датчиков "),
         ch1 + sensorName(r1.SensorType),

@@ -1,19 +1,18 @@
 #pragma once
 
-#include <QApplication>
+#include <QCoreApplication>
 
 #include <cstdio>
 #include <cstdlib>
 
-// One offscreen application for the whole run, so widgets can be built. It is
-// never destroyed: at exit Qt's own statics may already be gone.
-inline void InitFuzzApplication()
+// One application for the whole run, never destroyed: at exit Qt's own statics
+// may already be gone. The targets' timers need its event dispatcher.
+inline void InitFuzzCoreApplication()
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "zorvex_fuzz";
     static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
+    static QCoreApplication* app = new QCoreApplication(argc, argv);
     (void)app;
 }
 

@@ -9,6 +9,17 @@
 
 namespace {
 
+// The offscreen application that widgets need, built once and never destroyed.
+void InitFuzzApplication()
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "zorvex_fuzz";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    (void)app;
+}
+
 ui::TMaskEdit* Edit = nullptr;
 
 QString Utf16(const std::string& bytes)

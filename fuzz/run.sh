@@ -1,27 +1,44 @@
 #!/usr/bin/env bash
-# Usage: fuzz/run.sh BUILD_DIR [SECONDS] [TARGET...]
-# Runs each fuzz target for SECONDS (default 60) on its own corpus in BUILD_DIR/corpus;
-# FUZZ_ARGS adds libFuzzer options (e.g. "-len_control=0 -max_len=20000" for long lines).
+# Usage: fuzz/run.sh [SECONDS] [TARGET...]
+# Builds the libFuzzer targets with clang, ASan and UBSan into build/fuzz (FUZZ_BUILD
+# to change it) and runs each for SECONDS (default 60) on its working corpus,
+# seeded from fuzz/corpus/TARGET. FUZZ_ARGS adds libFuzzer options.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-dir=$(cd "$1" && pwd); shift
+dir=${FUZZ_BUILD:-$root/build/fuzz}
 seconds=${1:-60}; shift || true
+ZORVEX_FUZZ=1 "$root/scripts/setup.sh" || exit 1
+mkdir -p "$dir"
+cmake -S "$root" -B "$dir" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DZORVEX_FUZZ=ON -DZORVEX_SANITIZE=ON -DZORVEX_TESTS=OFF -DZORVEX_WERROR=${ZORVEX_WERROR:-OFF} >/dev/null || exit 1
+if ! cmake --build "$dir" -j "$(nproc)" >"$dir/build.log" 2>&1; then
+  tail -n 40 "$dir/build.log"
+  exit 1
+fi
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(cp1251 mask_edit olvin4_status selta_frames torvis_frames engine_rx)
+  for exe in "$dir"/fuzz/fuzz_*; do
+    [ -f "$exe" ] && [ -x "$exe" ] && targets+=("$(basename "$exe" | sed 's/^fuzz_//')")
+  done
 fi
 export LSAN_OPTIONS="suppressions=$root/fuzz/lsan.supp"
 export QT_QPA_PLATFORM=offscreen
 status=0
+total=0
 for t in "${targets[@]}"; do
   # Qt fills its font and style caches lazily, so a leak check after every
-  # input would scan the heap each time; the widget targets run without it.
-  leaks=0
-  [ "$t" = cp1251 ] && leaks=1
+  # input would scan the heap each time; the widget target runs without it.
+  leaks=1
+  [ "$t" = mask_edit ] && leaks=0
   mkdir -p "$dir/corpus/$t" "$dir/findings/$t"
+  seeds=()
+  [ -d "$root/fuzz/corpus/$t" ] && seeds=("$root/fuzz/corpus/$t")
   "$dir/fuzz/fuzz_$t" -max_total_time="$seconds" -max_len=8192 -print_final_stats=1 -detect_leaks=$leaks ${FUZZ_ARGS:-} \
-    -artifact_prefix="$dir/findings/$t/" "$dir/corpus/$t" >"$dir/findings/$t.log" 2>&1 || status=1
-  echo "== $t"
-  grep -E "^stat::number_of_executed_units|^Done|ERROR|property failed|SUMMARY" "$dir/findings/$t.log"
+    -artifact_prefix="$dir/findings/$t/" "$dir/corpus/$t" "${seeds[@]}" >"$dir/findings/$t.log" 2>&1 || status=1
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$dir/findings/$t.log" | tail -n 1)
+  total=$((total + ${runs:-0}))
+  echo "== $t: ${runs:-0} executions in $seconds s ($(( ${runs:-0} / (seconds > 0 ? seconds : 1) )) per second)"
+  grep -E "ERROR|property failed|SUMMARY" "$dir/findings/$t.log"
 done
+echo "fuzz: $total executions in all, $([ $status = 0 ] && echo "no finding" || echo "FINDINGS in $dir/findings")"
 exit $status

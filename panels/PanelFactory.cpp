@@ -1,6 +1,7 @@
 #include "panels/PanelFactory.h"
 
 #include "panels/Olvin4.h"
+#include "panels/Olvin_3.h"
 #include "panels/Torvis.h"
 #include "panels/selta_panel.h"
 
@@ -10,13 +11,14 @@ std::unique_ptr<TDevicePanel> CreatePanel(devices::TDeviceKind kind, TPanelHost&
 {
     using devices::TDeviceKind;
     switch (kind) {
+    case TDeviceKind::Olvin3M:
+        return std::make_unique<TOlvin_3m>(host);
     case TDeviceKind::Selta:
         return std::make_unique<TSelta>(host);
     case TDeviceKind::Olvin4:
         return std::make_unique<TOLVIN4>(host);
     case TDeviceKind::Torvis:
         return std::make_unique<TTORVIS_form>(host);
-    case TDeviceKind::Olvin3M:
     case TDeviceKind::None:
         break;
     }

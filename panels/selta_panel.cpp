@@ -342,6 +342,8 @@ void TSelta::ClearSettings()
         field->Clear();
         field->setToolTip(QString());
     }
+    // The selectors went back to "0 - 5" behind their signals: the masks follow.
+    RadioButton1Click();
 }
 
 void TSelta::DecodeSettings(const QByteArray& frame)

@@ -2,6 +2,8 @@
 
 #include "port/ComTermios.h"
 #include "port/ComTypes.h"
+#include "port/EnumComPorts.h"
+#include "port/HandOver.h"
 #include "port/PortOperations.h"
 
 #include <QString>
@@ -9,12 +11,10 @@
 #include <QThread>
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <stdexcept>
 
 // Every failure of the port component, with its Russian message (UTF-8 in what()).
@@ -32,19 +32,6 @@ public:
 using TPortErrorHandler = std::function<void(const std::exception&)>;
 void SetPortErrorHandler(TPortErrorHandler handler);
 void ReportPortError(const std::exception& error);
-
-// Port list: the machine's serial ports found in sysfs (short names such as
-// "ttyUSB0"; absent on-board UARTs left out) and every link of the virtual
-// port directory whose target exists, under the link's name. Sorted as text,
-// case-insensitively. No port is opened to find them.
-void EnumComPorts(QStringList& list);
-// The virtual port directory (zorvex::VirtualPortDir unless tests set another).
-void SetVirtualPortDirectory(const QString& directory);
-QString VirtualPortDirectory();
-// The device path that Open uses for a Port name: the link of that name in
-// the virtual directory if there is one, else /dev/<name>; an absolute path
-// is taken as it is.
-QString ResolvePortPath(const QString& name);
 
 class TBComPort;
 
@@ -83,24 +70,7 @@ private:
     int FWriteTotalConstant = 1000;
 };
 
-// The event thread: waits on the device and on the component's wake-up
-// descriptor and hands each batch of events over by the SyncMethod.
-class TComThread final : public QThread {
-    Q_OBJECT
-public:
-    explicit TComThread(TBComPort* port) : FPort(port) {}
-    // Asks the loop to end; the caller then waits for the thread.
-    void SignalClose();
-
-protected:
-    void run() override;
-
-private:
-    void Deliver(TComEvents events);
-    void ReportDeviceLost();
-
-    TBComPort* FPort;
-};
+class TComThread;
 
 class TBComPort : public TPortOperations {
     Q_OBJECT
@@ -214,6 +184,7 @@ private:
     std::atomic<bool> FConnected{false};
     std::atomic<bool> FDestroying{false};
     int FHandle = -1;
+    bool FNoModemLines = false; // of the open device
     int FWakeFd = -1;
     TComThread* FEventThread = nullptr;
     bool FClosing = false;
@@ -227,13 +198,5 @@ private:
     std::atomic<bool> FTxPending{false}; // written, not yet seen sent
     std::atomic<std::uint32_t> FErrorWord{0};
 
-    // Synchronous hand-over to the owner's thread.
-    std::mutex FSyncMutex;
-    std::condition_variable FSyncCv;
-    std::uint64_t FPostedId = 0;
-    std::uint64_t FServedId = 0;
-    std::uint64_t FDoneId = 0;
-    TComEvents FPendingEvents;
-    bool FStopRequested = false;
-    bool FThreadEnded = true;
+    THandOver FHandOver;
 };

@@ -1,6 +1,6 @@
 #include "sim/Bus.h"
 
-#include "sim/Checksum.h"
+#include "devices/Frame.h"
 #include "sim/Olvin3.h"
 #include "sim/Olvin4.h"
 #include "sim/Selta.h"
@@ -78,7 +78,7 @@ void TBus::Serve(const QByteArray& line, std::vector<TPiece>& out)
     exchange.Request = request;
     std::optional<QByteArray> answer;
     // A frame spoiled on the way is heard by no device.
-    if (ChecksumOK(request)) {
+    if (devices::FrameChecksumOK(request)) {
         const QByteArray body = request.chopped(2);
         // Only one device takes a request, as one would on a healthy line.
         const auto it = std::find_if(FDevices.begin(), FDevices.end(), [&](const auto& d) { return d->Accepts(body); });

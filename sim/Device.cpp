@@ -1,6 +1,6 @@
 #include "sim/Device.h"
 
-#include "sim/Checksum.h"
+#include "devices/Frame.h"
 
 #include <algorithm>
 #include <utility>
@@ -28,7 +28,10 @@ std::optional<QByteArray> TDevice::Respond(const QByteArray& body)
     return Reply(*answer);
 }
 
-QByteArray TDevice::Reply(const QByteArray& letterAndPayload) const { return Frame('~' + FAddress + letterAndPayload); }
+QByteArray TDevice::Reply(const QByteArray& letterAndPayload) const
+{
+    return devices::MakeFrame('~' + FAddress + letterAndPayload);
+}
 
 QByteArray Digits(long long value, int width)
 {

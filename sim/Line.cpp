@@ -23,8 +23,14 @@ void TLine::Push(long long nowUs, const std::vector<TPiece>& pieces)
         // cuts into an echo that began before it.
         const auto at = std::upper_bound(FQueue.begin(), FQueue.end(), start,
                                          [](long long s, const TTimed& t) { return s < t.StartUs; });
-        FQueue.insert(at, TTimed{start, piece.Bytes});
+        FQueue.insert(at, TTimed{start, piece.Bytes, piece.Echo});
     }
+}
+
+bool TLine::Answering(long long nowUs) const
+{
+    return std::any_of(FQueue.begin(), FQueue.end(),
+                       [nowUs](const TTimed& t) { return !t.Echo && t.StartUs <= nowUs; });
 }
 
 long long TLine::NextDueUs() const

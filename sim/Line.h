@@ -26,11 +26,15 @@ public:
     long long NextDueUs() const;
     // Every character due by now, in line order.
     QByteArray TakeDue(long long nowUs);
+    // Is a device's answer going out now? A request that arrives then
+    // collides with it on a half-duplex line.
+    bool Answering(long long nowUs) const;
 
 private:
     struct TTimed {
         long long StartUs;
         QByteArray Bytes;
+        bool Echo = false;
         qsizetype Sent = 0;
     };
     long long FCharUs = 0;

@@ -138,7 +138,8 @@ int main(int argc, char** argv)
         {"late", QString("Share of answers sent late (%1 ms).").arg(sim::TBus::LateMs), "share"},
         {"seed", "Seed of live values and faults (default 1).", "n"},
         {"log", "One line per exchange on stderr."},
-        {"print-port", "Print the link's path on stdout once serving."},
+        {"print-port", "Print the link's path on stdout once serving, and at the end the number of requests that "
+                       "arrived while an answer was still on the line (\"collisions N\")."},
     });
     p.process(app);
 
@@ -215,6 +216,7 @@ int main(int argc, char** argv)
     sim::TLine line;
     line.SetTurnaroundUs(fast ? 0 : turnaround * 1000LL);
     long long quietUntil = 0;
+    long long collisions = 0;
     for (;;) {
         const long long now = NowUs();
         long long waitUs = -1;
@@ -241,7 +243,10 @@ int main(int argc, char** argv)
                     line.SetBaud(baud);
                 else
                     line.SetBaud(tcgetattr(slave, &tio) == 0 ? BaudOf(cfgetospeed(&tio)) : 19200);
-                line.Push(NowUs(), bus.Process(QByteArray(buffer, n)));
+                const QByteArray heard(buffer, n);
+                if (heard.contains('#') && line.Answering(NowUs()))
+                    ++collisions;
+                line.Push(NowUs(), bus.Process(heard));
             } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
                 quietUntil = NowUs() + 100'000;
             }
@@ -254,6 +259,12 @@ int main(int argc, char** argv)
         if (!due.isEmpty())
             WriteAll(master, due);
     }
+    if (p.isSet("print-port")) {
+        std::printf("collisions %lld\n", collisions);
+        std::fflush(stdout);
+    }
+    if (collisions > 0)
+        std::fprintf(stderr, "zorvex-sim: %lld request(s) arrived while an answer was on the line\n", collisions);
     sim::UnpublishLink(link, slaveName);
     close(slave);
     close(master);

@@ -26,6 +26,14 @@ template <class Handler> auto Guard(Handler handler)
     };
 }
 
+// Without a platform to draw on, Qt would abort: the line to print instead, or
+// nothing when a display (or a platform such as offscreen) is there.
+QString MissingDisplayMessage();
+
+// Qt's own texts (dialog buttons, the file dialog) in Russian, from the
+// translations installed with Qt. False where they are not installed.
+bool InstallQtTranslations();
+
 class TApplication final : public QApplication {
 public:
     TApplication(int& argc, char** argv);

@@ -1,6 +1,7 @@
 #include "app/Unit1.h"
 #include "support/FakePort.h"
-#include "support/FrameStream.h"
+#include "support/RecordingPanel.h"
+#include "support/ReferenceFrames.h"
 #include "ui/ComboBox.h"
 #include "ui/MaskEdit.h"
 

@@ -2,14 +2,15 @@
 #include "app/Unit1.h"
 #include "support/FakePort.h"
 #include "support/RecordingPanel.h"
+#include "support/WaitFor.h"
 #include "ui/ComboBox.h"
 #include "ui/MaskEdit.h"
 
 #include <gtest/gtest.h>
 
+#include "ui/LogView.h"
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 
@@ -211,6 +212,41 @@ TEST_F(EngineTest, FourthModelGetsALinkLostButNoStop)
     EXPECT_EQ(Panel().Stops, 0);
     port.Receive(Answer + '\r');
     EXPECT_EQ(Panel().Frames.size(), 1); // responses still reach it
+}
+
+// A device that answers after the timer has its answer to the resend still to
+// come: the next request waits until the line has been quiet, so two requests
+// are never on the line at once, and a command waiting then is not displaced.
+TEST_F(EngineTest, AfterALateAnswerTheNextRequestWaitsForAQuietLine)
+{
+    Start();
+    form.Timer1Timer(); // the first send timed out: resent
+    ASSERT_EQ(port.Written, (QByteArrayList{Poll, Poll}));
+    Panel().FPendingRequest = MakeFrame("#10011w");
+    port.Receive(Poll + Answer + '\r'); // the late answer to the first send
+    EXPECT_EQ(Panel().Frames.size(), 1);
+    EXPECT_EQ(port.Written.size(), 2); // held back
+    EXPECT_FALSE(form.Timer1->isActive());
+    port.Receive(Answer + '\r'); // the answer to the resend: taken, nothing sent
+    EXPECT_EQ(Panel().Frames.size(), 2);
+    EXPECT_EQ(form.FResponseCount, 2);
+    EXPECT_EQ(port.Written.size(), 2);
+    ASSERT_TRUE(WaitFor([&] { return port.Written.size() == 3; }));
+    EXPECT_EQ(port.Written.last(), MakeFrame("#10011w"));
+    EXPECT_TRUE(form.Timer1->isActive());
+    EXPECT_EQ(form.FRequestCount, 3);
+
+    // An answer without a resend before it is followed at once, as always.
+    port.Receive(Answer + '\r');
+    EXPECT_EQ(port.Written.size(), 4);
+
+    // A request held back when another model is chosen never goes out.
+    form.Timer1Timer();
+    port.Receive(Answer + '\r');
+    const qsizetype sent = port.Written.size();
+    form.ComboBox3->setCurrentIndex(1);
+    QTest::qWait(2 * TExchangeEngine::QuietAfterLateMs);
+    EXPECT_EQ(port.Written.size(), sent);
 }
 
 } // namespace

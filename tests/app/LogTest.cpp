@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
+#include "ui/LogView.h"
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -116,8 +118,37 @@ TEST_F(LogTest, UnwritableFileIsReportedOnceAndRecordingStops)
     EXPECT_FALSE(form.FRecording);
     EXPECT_EQ(form.Button3->text(), "Начать запись");
     ASSERT_EQ(messages.Texts.size(), 1);
-    EXPECT_TRUE(messages.Texts[0].startsWith("Ошибка записи в файл протокола"));
+    EXPECT_EQ(messages.Texts[0],
+              "Ошибка записи в файл протокола " + FilePath("missing-dir/log.txt") + "\nПапка не существует");
     EXPECT_EQ(form.Memo1->toPlainText(), "a\nb");
+}
+
+TEST_F(LogTest, CommonFileErrorsAreToldInRussian)
+{
+    const struct {
+        int Error;
+        const char* Reason;
+    } rows[] = {
+        {ENOENT, "Папка не существует"},
+        {ENOTDIR, "Папка не существует"},
+        {EACCES, "Нет прав на запись в файл"},
+        {EPERM, "Нет прав на запись в файл"},
+        {ENOSPC, "Нет места на диске"},
+        {EDQUOT, "Нет места на диске"},
+        {EROFS, "Файловая система доступна только для чтения"},
+        {EIO, "Input/output error"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(FileErrorReason(row.Error, "Input/output error"), QString::fromUtf8(row.Reason)) << row.Error;
+
+    // A full disk, for real.
+    MessageRecorder messages;
+    Choice = QStringLiteral("/dev/full");
+    form.Button3->click();
+    form.LogLine("a");
+    QCoreApplication::processEvents();
+    ASSERT_EQ(messages.Texts.size(), 1);
+    EXPECT_EQ(messages.Texts[0], "Ошибка записи в файл протокола /dev/full\nНет места на диске");
 }
 
 TEST_F(LogTest, EngineKeepsPollingWhenRecordingFails)

@@ -159,6 +159,8 @@ TEST_F(MainWindowTest, SecondPortIsRefusedAndTheFirstKeepsTheNewSpeed)
     EXPECT_TRUE(form->BComPort1->Connected());
     EXPECT_EQ(form->BComPort1->Port(), "vtest0");
     EXPECT_EQ(form->BComPort1->BaudRate(), br19200);
+    // The list shows the port that stays open and is polled, not the refused one.
+    EXPECT_EQ(form->ComboBox1->currentText(), "vtest0");
 }
 
 TEST_F(MainWindowTest, SpeedChangeDuringPollingIsAppliedAtOnce)

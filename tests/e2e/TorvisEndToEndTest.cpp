@@ -1,5 +1,5 @@
 // The "ТОРВИС" panel in the real program against zorvex-sim.
-#include "support/SimProgramFixture.h"
+#include "support/ProgramFixture.h"
 
 #include "panels/Torvis.h"
 #include "ui/RadioGroup.h"
@@ -17,11 +17,18 @@ namespace {
 // CPU time of the whole process, every thread included.
 double CpuSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 
-class TorvisProgram : public SimProgramTest {
+class TorvisProgram : public ProgramTest {
 protected:
+    void TearDown() override
+    {
+        // A simulator a test froze must run again to end.
+        if (Sim.state() != QProcess::NotRunning)
+            ::kill(static_cast<pid_t>(Sim.processId()), SIGCONT);
+        ProgramTest::TearDown();
+    }
     TTORVIS_form* Start()
     {
-        StartPolling(devices::TDeviceKind::Torvis);
+        ProgramTest::Start(devices::KindIndex(devices::TDeviceKind::Torvis));
         auto* panel = qobject_cast<TTORVIS_form*>(form->CurrentPanel());
         EXPECT_NE(panel, nullptr);
         if (panel) {

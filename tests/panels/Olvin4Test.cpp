@@ -238,15 +238,6 @@ TEST_F(Olvin4Panel, ShortOrGarbledStatusFramesAreSafe)
     EXPECT_EQ(Host.Sent.size(), 7);
 }
 
-TEST(Olvin4Status, ChannelStateTextComparesTheWholeField)
-{
-    EXPECT_EQ(olvin4::ChannelStateText("-002"), "Интегральная защита");
-    EXPECT_EQ(olvin4::ChannelStateText("-0020"), "");
-    EXPECT_EQ(olvin4::ChannelStateText("-02"), "");
-    EXPECT_EQ(olvin4::ChannelStateText("+002"), "");
-    EXPECT_EQ(olvin4::ChannelStateText(""), "");
-}
-
 TEST(Olvin4Form, FactoryBuildsTheIdlePanel)
 {
     FakeHost host;

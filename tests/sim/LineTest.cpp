@@ -17,7 +17,14 @@ TEST(Line, PacesEchoThenAnswerAfterTurnaround)
     // Request done at 4 ms, the device starts at 9 ms: first character at 10 ms.
     EXPECT_EQ(line.NextDueUs(), 10000);
     EXPECT_EQ(line.TakeDue(9999), QByteArray());
-    EXPECT_EQ(line.TakeDue(13000), QByteArray("~xy\r"));
+    // Answering from the device's start until its last character is out: a
+    // request heard then would collide with the answer.
+    EXPECT_FALSE(line.Answering(8999));
+    EXPECT_TRUE(line.Answering(9000));
+    EXPECT_EQ(line.TakeDue(12000), QByteArray("~xy"));
+    EXPECT_TRUE(line.Answering(12000));
+    EXPECT_EQ(line.TakeDue(13000), QByteArray("\r"));
+    EXPECT_FALSE(line.Answering(13000));
     EXPECT_TRUE(line.Empty());
 }
 

@@ -5,16 +5,27 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRect>
+#include <QScrollArea>
 #include <QSize>
 #include <QStringList>
 #include <QWidget>
+
+// The scroll box whose content content is, if it is one.
+inline QScrollArea* ScrollBoxOf(const QWidget* content)
+{
+    QWidget* viewport = content->parentWidget();
+    auto* box = viewport ? qobject_cast<QScrollArea*>(viewport->parentWidget()) : nullptr;
+    return box && box->widget() == content ? box : nullptr;
+}
 
 // The content area a panel gets in the main window's maximised child window.
 inline const QSize kPanelArea(790, 315);
 
 // What a user would see cut on a shown panel: every visible child must lie
 // inside its parent and inside the panel, and a control with text must have
-// at least the size its text needs. Returns one line per fault.
+// at least the size its text needs. The content of a scroll box may run past
+// it downwards but not sideways; what it holds must lie inside the content.
+// Returns one line per fault.
 inline QStringList ClippedWidgets(QWidget& panel)
 {
     QStringList faults;
@@ -34,11 +45,23 @@ inline QStringList ClippedWidgets(QWidget& panel)
         if (w->isWindow() || !w->isVisible())
             continue;
         const QRect own = w->geometry();
+        if (const QScrollArea* box = ScrollBoxOf(w)) {
+            if (w->width() > box->viewport()->width())
+                faults << name(w) + QStringLiteral(" at ") + rect(own) +
+                              QStringLiteral(" is wider than its scroll box");
+            continue;
+        }
+        QWidget* bound = &panel;
+        for (QWidget* up = w->parentWidget(); up != &panel; up = up->parentWidget())
+            if (ScrollBoxOf(up)) {
+                bound = up;
+                break;
+            }
         if (!w->parentWidget()->rect().contains(own))
             faults << name(w) + QStringLiteral(" at ") + rect(own) + QStringLiteral(" leaves its parent ") +
                           name(w->parentWidget()) + rect(w->parentWidget()->rect());
-        const QRect onPanel(w->mapTo(&panel, QPoint(0, 0)), w->size());
-        if (!panel.rect().contains(onPanel))
+        const QRect onPanel(w->mapTo(bound, QPoint(0, 0)), w->size());
+        if (!bound->rect().contains(onPanel))
             faults << name(w) + QStringLiteral(" at ") + rect(onPanel) + QStringLiteral(" leaves the panel");
         const bool hasText = qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w) ||
                              qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QPushButton>
 #include <stdexcept>
 
@@ -26,4 +28,24 @@ TEST(ErrorHandler, NoticesComeWithoutBeep)
     ui::ShowMessage(QStringLiteral("Порт закрыт"));
     EXPECT_EQ(messages.Texts.size(), 1);
     EXPECT_EQ(messages.Beeps, 0);
+}
+
+// The save dialog of the recording and the buttons of every message box speak Russian.
+TEST(QtTexts, DialogButtonsAreRussian)
+{
+    ASSERT_TRUE(ui::InstallQtTranslations());
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ZORVEX 1.4.1"), QStringLiteral("Порт закрыт"),
+                    QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Отмена"));
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove(u'&'), QStringLiteral("Да"));
+    EXPECT_EQ(box.button(QMessageBox::No)->text().remove(u'&'), QStringLiteral("Нет"));
+
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    QStringList buttons;
+    for (const QPushButton* button : dialog.findChildren<QPushButton*>())
+        buttons << button->text().remove(u'&');
+    EXPECT_TRUE(buttons.contains(QStringLiteral("Сохранить"))) << buttons.join(u',').toStdString();
+    EXPECT_TRUE(buttons.contains(QStringLiteral("Отмена"))) << buttons.join(u',').toStdString();
 }

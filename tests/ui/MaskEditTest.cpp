@@ -5,16 +5,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
+#include <QTest>
 
 namespace {
 
-void Type(ui::TMaskEdit& edit, const QString& keys)
-{
-    for (const QChar ch : keys) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
-        QApplication::sendEvent(&edit, &press);
-    }
-}
+void Type(ui::TMaskEdit& edit, const QString& keys) { QTest::keyClicks(&edit, keys); }
 
 void Key(ui::TMaskEdit& edit, int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
 {

@@ -9,19 +9,28 @@
 #include "ui/Dialogs.h"
 #include "ui/MaskEdit.h"
 
-#include <QComboBox>
 #include <QPushButton>
+#include <QStringList>
 
-#include <csignal>
 #include <memory>
 
-// The real main window polling device 001 of zorvex-sim through the real port
-// component, with the messages it shows recorded.
-class SimProgramTest : public SimTest {
+// The real main window with the real panels and port, polling device 001 of the
+// simulator at 19200 bit/s.
+class ProgramTest : public SimTest {
 protected:
-    void StartPolling(devices::TDeviceKind kind, const QStringList& simArguments = {})
+    // model: an index of the device list; simArgs: faults and pacing of the simulator.
+    void Start(int model, const QStringList& simArgs = {})
     {
-        StartSim(simArguments);
+        Open(model, simArgs);
+        if (HasFatalFailure())
+            return;
+        form->Button1->click();
+        ASSERT_TRUE(PollActive);
+    }
+    // The same up to "Старт": port open, model chosen, number typed, polling off.
+    void Open(int model, const QStringList& simArgs = {})
+    {
+        StartSim(simArgs);
         form = std::make_unique<TForm1>();
         form->SetPanelFactory(&panels::CreatePanel);
         ui::SetMessageSink([this](const QString& text, bool) { Messages << text; });
@@ -31,21 +40,15 @@ protected:
         form->ComboBox2->setCurrentIndex(3); // 19200: the simulator paces at the port's speed
         emit form->ComboBox1->activated(index);
         ASSERT_TRUE(form->BComPort1->Connected());
-        form->ComboBox3->setCurrentIndex(devices::KindIndex(kind));
+        form->ComboBox3->setCurrentIndex(model);
         form->MaskEdit1->SetText("001");
-        form->Button1->click();
-        ASSERT_TRUE(PollActive);
     }
     void TearDown() override
     {
         form.reset();
         ui::SetMessageSink({});
-        // A simulator a test froze must run again to end.
-        if (Sim.state() != QProcess::NotRunning)
-            ::kill(static_cast<pid_t>(Sim.processId()), SIGCONT);
         SimTest::TearDown();
     }
-
     std::unique_ptr<TForm1> form;
     QStringList Messages;
 };

@@ -1,10 +1,6 @@
 #pragma once
 
-#include "support/RecordingPanel.h"
-
-#include "app/DevicePanel.h"
-#include "app/Frames.h"
-
+#include <QByteArray>
 #include <QByteArrayList>
 
 // The frames a byte stream holds, cut the plain way: from the first "~" after

@@ -1,4 +1,0 @@
-#include "app/Frames.h"
-
-QByteArray DeviceNumber;
-bool PollActive = false;

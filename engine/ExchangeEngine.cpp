@@ -1,0 +1,165 @@
+#include "engine/ExchangeEngine.h"
+
+#include "port/PortOperations.h"
+
+#include <algorithm>
+#include <utility>
+
+QByteArray DeviceNumber;
+bool PollActive = false;
+
+TExchangeEngine::TExchangeEngine()
+{
+    FQuietTimer.setSingleShot(true);
+    FQuietTimer.setInterval(QuietAfterLateMs);
+    QObject::connect(&FQuietTimer, &QTimer::timeout, &FQuietTimer, [this] { EndQuiet(); });
+}
+
+TExchangeEngine::~TExchangeEngine() = default;
+
+void TExchangeEngine::AttachLine(TPortOperations* port, QTimer* responseTimer)
+{
+    FPort = port;
+    FResponseTimer = responseTimer;
+}
+
+void TExchangeEngine::SendRequest(const QByteArray& request)
+{
+    if (!PollActive || !FPort || !FPort->Connected())
+        return;
+    if (FHolding) {
+        // The device may still be answering an earlier send: this one waits.
+        // The first held is kept, so a command is not displaced by the poll
+        // that a second answer asks for.
+        if (FHeldRequest.isEmpty())
+            FHeldRequest = request;
+        return;
+    }
+    FFrameStarted = false;
+    FEchoPending = true;
+    FEchoSeen = false;
+    LogLine(request);
+    FLastRequest = request;
+    FPort->SetRTS(false);
+    // An armed timer keeps running: a timer left over from before "Стоп" is
+    // not restarted by the next start.
+    if (!FResponseTimer->isActive())
+        FResponseTimer->start();
+    FPort->WriteStr(request);
+    FSentAt.start();
+    ++FRequestCount;
+    UpdateCounters();
+}
+
+bool TExchangeEngine::FindFrameStart()
+{
+    const qsizetype start = FRxBuffer.indexOf('~');
+    if (start < 0) {
+        FRxBuffer.clear();
+        return false;
+    }
+    FRxBuffer.remove(0, start);
+    return true;
+}
+
+bool TExchangeEngine::TakeFrame(QByteArray& frame)
+{
+    const qsizetype end = FRxBuffer.indexOf('\r');
+    if (end < 0)
+        return false;
+    frame = FRxBuffer.left(end);
+    FRxBuffer.remove(0, end + 1);
+    return true;
+}
+
+void TExchangeEngine::ReceiveChars(int Count)
+{
+    QByteArray chunk;
+    FPort->ReadStr(chunk, Count);
+    if (chunk.contains('#')) {
+        FEchoPending = false;
+        FEchoSeen = true;
+    }
+    if (!FEchoPending && chunk.contains('\r'))
+        FPort->SetRTS(true);
+    if (FHolding)
+        FQuietTimer.start(); // the line is not quiet yet
+    FRxBuffer.append(chunk);
+    if (FRxBuffer.size() > RxBufferLimit) {
+        // Keep the newest text; the frame begun, if any, is lost with the rest.
+        FRxBuffer.remove(0, FRxBuffer.size() - RxBufferLimit);
+        FFrameStarted = false;
+    }
+    if (!FFrameStarted) {
+        if (!FindFrameStart())
+            return;
+        FFrameStarted = true;
+    }
+    QByteArray frame;
+    if (!TakeFrame(frame))
+        return;
+    FResponseTimer->stop();
+    ++FResponseCount;
+    UpdateCounters();
+    // While holding back, a frame is a second answer to a request already
+    // answered: it goes on as any frame, but no request waits for it.
+    if (!FHolding && FSentAt.isValid()) {
+        const double ms = FSentAt.nsecsElapsed() / 1e6;
+        FTimes.LastMs = ms;
+        FTimes.MinMs = FTimes.Count ? std::min(FTimes.MinMs, ms) : ms;
+        FTimes.MaxMs = std::max(FTimes.MaxMs, ms);
+        FTimes.SumMs += ms;
+        ++FTimes.Count;
+    }
+    // An answer after a resend may be the late answer to an earlier send, with
+    // the answer to the resend still to come: the next request waits until the
+    // line has been quiet.
+    if (FRetryCount > 0) {
+        FHolding = true;
+        FQuietTimer.start();
+    }
+    FRetryCount = 0;
+    LogLine(frame);
+    DeliverFrame(frame);
+    FFrameStarted = false;
+}
+
+void TExchangeEngine::ResponseTimeout()
+{
+    FResponseTimer->stop();
+    ++FErrorCount;
+    ++FRetryCount;
+    if (FRetryCount < 5) {
+        SendRequest(FLastRequest);
+        return;
+    }
+    FRetryCount = 0;
+    FLossCause = FEchoSeen ? TLinkLossCause::NoAnswer : TLinkLossCause::NoEcho;
+    DeclareLinkLost();
+}
+
+void TExchangeEngine::EndQuiet()
+{
+    FHolding = false;
+    const QByteArray held = std::exchange(FHeldRequest, QByteArray());
+    if (held.isEmpty())
+        return;
+    try {
+        SendRequest(held);
+    } catch (const std::exception& error) {
+        ReportError(error);
+    }
+}
+
+void TExchangeEngine::ResetRun()
+{
+    DropHeldRequest();
+    FTimes = {};
+}
+
+void TExchangeEngine::DropHeldRequest()
+{
+    FQuietTimer.stop();
+    FHolding = false;
+    FHeldRequest.clear();
+}

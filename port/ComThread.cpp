@@ -1,0 +1,218 @@
+#include "port/ComThread.h"
+
+#include "port/BCPort.h"
+
+#include <QMetaObject>
+
+#include <algorithm>
+#include <cerrno>
+#include <linux/serial.h>
+#include <sys/epoll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+bool ReadCounters(int fd, TLineCounters& counters)
+{
+    serial_icounter_struct ic{};
+    if (::ioctl(fd, TIOCGICOUNT, &ic) != 0)
+        return false;
+    counters.Frame = static_cast<std::uint32_t>(ic.frame);
+    counters.Parity = static_cast<std::uint32_t>(ic.parity);
+    counters.Overrun = static_cast<std::uint32_t>(ic.overrun);
+    counters.BufOverrun = static_cast<std::uint32_t>(ic.buf_overrun);
+    counters.Break = static_cast<std::uint32_t>(ic.brk);
+    counters.Cts = static_cast<std::uint32_t>(ic.cts);
+    counters.Dsr = static_cast<std::uint32_t>(ic.dsr);
+    counters.Ring = static_cast<std::uint32_t>(ic.rng);
+    counters.Dcd = static_cast<std::uint32_t>(ic.dcd);
+    return true;
+}
+
+} // namespace
+
+void TComThread::SignalClose()
+{
+    FPort->FHandOver.RequestStop();
+    FPort->WakeThread();
+}
+
+void TComThread::Deliver(TComEvents events)
+{
+    TBComPort* port = FPort;
+    switch (port->FSyncMethod) {
+    case smNone:
+        port->DispatchEvents(events);
+        break;
+    case smWindowSync: {
+        // One message per event; the thread goes back to waiting at once.
+        static constexpr TComEvent order[] = {evError, evRxChar, evTxEmpty, evRing, evCTS, evDSR, evRLSD, evRx80Full};
+        const std::uint64_t session = port->FSession;
+        for (TComEvent event : order)
+            if (events.Contains(event))
+                QMetaObject::invokeMethod(
+                    port,
+                    [port, event, session] {
+                        if (port->FConnected && port->FSession == session)
+                            port->RunStep(event);
+                    },
+                    Qt::QueuedConnection);
+        break;
+    }
+    case smThreadSync:
+        port->FHandOver.PostAndWait(events, [port] {
+            QMetaObject::invokeMethod(
+                port, [port] { port->ServeHandOver(); }, Qt::QueuedConnection);
+        });
+        break;
+    }
+}
+
+void TComThread::ReportDeviceLost()
+{
+    TBComPort* port = FPort;
+    port->FDeviceLost = true;
+    const std::uint64_t session = port->FSession;
+    QMetaObject::invokeMethod(
+        port,
+        [port, session] {
+            if (!port->FConnected || port->FSession != session || !port->OnDeviceLost)
+                return;
+            try {
+                port->OnDeviceLost(port);
+            } catch (const std::exception& error) {
+                ReportPortError(error);
+            } catch (...) {
+                ReportPortError(std::runtime_error("Неизвестная ошибка в обработчике порта"));
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void TComThread::run()
+{
+    TBComPort* port = FPort;
+    const int fd = port->FHandle;
+    const int epfd = ::epoll_create1(EPOLL_CLOEXEC);
+    const auto stopRequested = [port] { return port->FHandOver.StopRequested(); };
+
+    // The device is watched edge-triggered: a wake-up per arrival, so data
+    // that a handler leaves unread does not make the loop spin.
+    epoll_event wake{};
+    wake.events = EPOLLIN;
+    wake.data.u32 = 0;
+    epoll_event dev{};
+    dev.events = EPOLLIN | EPOLLET;
+    dev.data.u32 = 1;
+    if (epfd < 0 || ::epoll_ctl(epfd, EPOLL_CTL_ADD, port->FWakeFd, &wake) != 0 ||
+        ::epoll_ctl(epfd, EPOLL_CTL_ADD, fd, &dev) != 0) {
+        // Nothing can be waited for: the owner learns that the port is deaf.
+        if (epfd >= 0)
+            ::close(epfd);
+        ReportDeviceLost();
+        port->FHandOver.End();
+        return;
+    }
+    bool lost = false;
+
+    // Line errors and modem-line changes are not reported by poll; they are
+    // read from the kernel's counters where the driver keeps them and from the
+    // line states, every 100 ms. A pseudo-terminal has neither, and the thread
+    // then sleeps until something arrives.
+    TLineCounters counters;
+    const bool watchCounters = ReadCounters(fd, counters);
+    int modemBits = 0;
+    const bool watchModem = ::ioctl(fd, TIOCMGET, &modemBits) == 0;
+    bool rx80 = false;
+
+    for (;;) {
+        int timeout = -1;
+        if (!lost && (watchCounters || watchModem))
+            timeout = 100;
+        if (!lost && port->FTxPending)
+            timeout = 10;
+        epoll_event ready[2];
+        const int n = ::epoll_wait(epfd, ready, 2, timeout);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            break;
+        bool hangUp = false;
+        for (int i = 0; i < n; ++i) {
+            if (ready[i].data.u32 == 0) {
+                std::uint64_t count;
+                [[maybe_unused]] const ssize_t r = ::read(port->FWakeFd, &count, sizeof count);
+            } else if (ready[i].events & (EPOLLHUP | EPOLLERR)) {
+                hangUp = true;
+            }
+        }
+        if (stopRequested())
+            break;
+        if (lost)
+            continue;
+
+        int waiting = 0;
+        if (hangUp || ::ioctl(fd, FIONREAD, &waiting) != 0) {
+            // Stop watching the descriptor: after a hang-up it is ready forever.
+            ::epoll_ctl(epfd, EPOLL_CTL_DEL, fd, nullptr);
+            lost = true;
+            ReportDeviceLost();
+            continue;
+        }
+
+        TComEvents events;
+        if (waiting > port->FAnnounced.load()) {
+            events.Include(evRxChar);
+            port->FAnnounced = waiting;
+        }
+        const int bufSize = port->FAppliedInBufSize.load();
+        const bool nearlyFull = bufSize > 0 && waiting >= std::max(1, bufSize * 8 / 10);
+        if (nearlyFull && !rx80)
+            events.Include(evRx80Full);
+        rx80 = nearlyFull;
+
+        if (watchCounters) {
+            TLineCounters now;
+            if (ReadCounters(fd, now)) {
+                events |= EventsFromCounters(counters, now);
+                port->FErrorWord |= ErrorWordFromCounters(counters, now);
+                counters = now;
+            }
+        }
+        // Not every driver counts line changes; the states themselves tell.
+        if (watchModem) {
+            int bits = 0;
+            if (::ioctl(fd, TIOCMGET, &bits) == 0) {
+                const int changed = bits ^ modemBits;
+                modemBits = bits;
+                if (changed & TIOCM_CTS)
+                    events.Include(evCTS);
+                if (changed & TIOCM_DSR)
+                    events.Include(evDSR);
+                if (changed & TIOCM_RNG)
+                    events.Include(evRing);
+                if (changed & TIOCM_CAR)
+                    events.Include(evRLSD);
+            }
+        }
+
+        if (port->FTxPending) {
+            int unsent = 0;
+            if (::ioctl(fd, TIOCOUTQ, &unsent) != 0 || unsent == 0) {
+                port->FTxPending = false;
+                events.Include(evTxEmpty);
+            }
+        }
+
+        const TComEvents wanted = TComEvents::FromBits(events.Bits() & port->FEventSet.Bits());
+        if (!wanted.Empty())
+            Deliver(wanted);
+    }
+
+    ::close(epfd);
+    if (!port->FDeviceLost)
+        ::tcflush(fd, TCIOFLUSH);
+    port->FHandOver.End();
+}
