@@ -28,7 +28,7 @@ const QByteArray kStatus = "~001TN+01.00E+02.00e-03.50M123456m+05.00o------X+07.
 const QByteArray kQuietStatus = "~001TN+11.11N+22.22N+33.33N+44.44N+55.55N+66.66N+77.77N+88.882021202120212021";
 const QByteArray kSettings = "~001u52180125.-03.0000.0-01.0";
 
-class Torvis : public PanelTest<TTORVIS_form> {
+class TorvisPanel : public PanelTest<TTORVIS_form> {
 protected:
     void SetUp() override
     {
@@ -67,7 +67,7 @@ protected:
     MessageRecorder messages;
 };
 
-TEST_F(Torvis, StatusShowsValuesStatesAndDiscreteInputs)
+TEST_F(TorvisPanel, StatusShowsValuesStatesAndDiscreteInputs)
 {
     struct Row {
         const char *value, *hint;
@@ -99,7 +99,7 @@ TEST_F(Torvis, StatusShowsValuesStatesAndDiscreteInputs)
     EXPECT_EQ(Host.Sent.last(), kPoll);
 }
 
-TEST_F(Torvis, StartClearsTheStatusButARedFieldStaysRedUntilTheFirstStatus)
+TEST_F(TorvisPanel, StartClearsTheStatusButARedFieldStaysRedUntilTheFirstStatus)
 {
     Respond(kStatus);
     Respond("~001Vv1");
@@ -118,7 +118,7 @@ TEST_F(Torvis, StartClearsTheStatusButARedFieldStaysRedUntilTheFirstStatus)
     EXPECT_EQ(Host.Sent.last(), kPoll);
 }
 
-TEST_F(Torvis, AShortStatusChangesOnlyTheChannelsItReaches)
+TEST_F(TorvisPanel, AShortStatusChangesOnlyTheChannelsItReaches)
 {
     struct Row {
         int payload; // characters before the checksum
@@ -136,7 +136,7 @@ TEST_F(Torvis, AShortStatusChangesOnlyTheChannelsItReaches)
     }
 }
 
-TEST_F(Torvis, AcceptedWritesAreReadBackAtOnce)
+TEST_F(TorvisPanel, AcceptedWritesAreReadBackAtOnce)
 {
     struct Row {
         QByteArray frame;
@@ -164,7 +164,7 @@ TEST_F(Torvis, AcceptedWritesAreReadBackAtOnce)
     }
 }
 
-TEST_F(Torvis, LinkLostShowsTheLossAndSendsTheWaitingRequestFirst)
+TEST_F(TorvisPanel, LinkLostShowsTheLossAndSendsTheWaitingRequestFirst)
 {
     Respond(kStatus);
     Respond("~001Vv1");
@@ -185,7 +185,7 @@ TEST_F(Torvis, LinkLostShowsTheLossAndSendsTheWaitingRequestFirst)
     EXPECT_EQ(Host.Sent.last(), kPoll);
 }
 
-TEST_F(Torvis, AButtonPressedWhilePollingIsStoppedSaysSoAndStartDropsItsRequest)
+TEST_F(TorvisPanel, AButtonPressedWhilePollingIsStoppedSaysSoAndStartDropsItsRequest)
 {
     Panel->Button3->click();
     EXPECT_TRUE(Host.Status.isEmpty()) << "polling: nothing to say";
@@ -205,7 +205,7 @@ TEST_F(Torvis, AButtonPressedWhilePollingIsStoppedSaysSoAndStartDropsItsRequest)
         EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
 }
 
-TEST_F(Torvis, ChannelChoicesReadButtonsAndTheirMessages)
+TEST_F(TorvisPanel, ChannelChoicesReadButtonsAndTheirMessages)
 {
     Panel->Button1->click();
     Panel->Button6->click();
@@ -232,7 +232,7 @@ TEST_F(Torvis, ChannelChoicesReadButtonsAndTheirMessages)
     EXPECT_EQ(Panel->FPendingRequest, "#TRV001u95E\r");
 }
 
-TEST_F(Torvis, SettingsAnswersFillThePageAndOddOnesLeaveIt)
+TEST_F(TorvisPanel, SettingsAnswersFillThePageAndOddOnesLeaveIt)
 {
     struct Row {
         const char* body;
@@ -270,7 +270,7 @@ TEST_F(Torvis, SettingsAnswersFillThePageAndOddOnesLeaveIt)
     }
 }
 
-TEST_F(Torvis, AnalogWriteFromThePage)
+TEST_F(TorvisPanel, AnalogWriteFromThePage)
 {
     Panel->RadioGroup1->Item(1)->click();
     Panel->ComboBox1->setCurrentIndex(2);
@@ -289,7 +289,7 @@ TEST_F(Torvis, AnalogWriteFromThePage)
     EXPECT_EQ(Host.Sent.last(), "#TRV001U2218020.0000.0018.0-01.093\r");
 }
 
-TEST_F(Torvis, DiscreteTypesAnswerAndWrite)
+TEST_F(TorvisPanel, DiscreteTypesAnswerAndWrite)
 {
     Panel->ComboBox1->setCurrentIndex(1);
     Panel->MaskEdit1->SetText("+12.5");
@@ -316,7 +316,7 @@ TEST_F(Torvis, DiscreteTypesAnswerAndWrite)
     EXPECT_TRUE(Panel->FPendingRequest.isEmpty());
 }
 
-TEST_F(Torvis, VersionAnswersAddOneLineEach)
+TEST_F(TorvisPanel, VersionAnswersAddOneLineEach)
 {
     Respond("~001V\xD2\xCE\xD0\xC2\xC8\xD1 \xE2\xE5\xF0. 3.12");
     Respond("~001Va\nb");
@@ -327,7 +327,7 @@ TEST_F(Torvis, VersionAnswersAddOneLineEach)
     EXPECT_EQ(Panel->FPendingRequest, "#TRV001V06\r");
 }
 
-TEST_F(Torvis, CalibrationAnswerAndWrite)
+TEST_F(TorvisPanel, CalibrationAnswerAndWrite)
 {
     Panel->RadioGroup2->Item(2)->click();
     Respond("~001d3850015");
@@ -345,7 +345,7 @@ TEST_F(Torvis, CalibrationAnswerAndWrite)
     EXPECT_EQ(Panel->FPendingRequest, "#TRV001D38500155A\r");
 }
 
-TEST_F(Torvis, CreatedIdleAndShownWithEveryPageInsideTheChildArea)
+TEST_F(TorvisPanel, CreatedIdleAndShownWithEveryPageInsideTheChildArea)
 {
     PollActive = false;
     auto created = panels::CreatePanel(devices::TDeviceKind::Torvis, Host);
