@@ -28,14 +28,8 @@ const QByteArray kStatus = "~001TN+01.00E+02.00e-03.50M123456m+05.00o------X+07.
 const QByteArray kQuietStatus = "~001TN+11.11N+22.22N+33.33N+44.44N+55.55N+66.66N+77.77N+88.882021202120212021";
 const QByteArray kSettings = "~001u52180125.-03.0000.0-01.0";
 
-class TorvisPanel : public PanelTest<TTORVIS_form> {
+class TorvisPanel : public PollingPanelTest<TTORVIS_form> {
 protected:
-    void SetUp() override
-    {
-        PanelTest::SetUp();
-        Panel->StartPoll();
-    }
-    void Respond(const QByteArray& body) { Panel->HandleResponse(WithSum(body)); }
     QList<QLineEdit*> Values() const
     {
         return {Panel->Edit1, Panel->Edit2, Panel->Edit3, Panel->Edit4,
@@ -86,7 +80,7 @@ TEST_F(TorvisPanel, StatusShowsValuesStatesAndDiscreteInputs)
         {"+07.00", "X", false, "Активный", true, "e"},
         {" 8.0 x", "Нет ошибки", false, "Активный", false, "f"},
     };
-    Respond(kStatus);
+    Respond(WithSum(kStatus));
     for (int n = 0; n < 8; ++n) {
         SCOPED_TRACE(n + 1);
         EXPECT_EQ(Values()[n]->text(), QString::fromUtf8(rows[n].value));
@@ -101,8 +95,8 @@ TEST_F(TorvisPanel, StatusShowsValuesStatesAndDiscreteInputs)
 
 TEST_F(TorvisPanel, StartClearsTheStatusButARedFieldStaysRedUntilTheFirstStatus)
 {
-    Respond(kStatus);
-    Respond("~001Vv1");
+    Respond(WithSum(kStatus));
+    Respond(WithSum("~001Vv1"));
     Panel->StartPoll();
     EXPECT_EQ(Texts(Values()), QStringList(8, QString()));
     for (int n = 0; n < 8; ++n) {
@@ -113,7 +107,7 @@ TEST_F(TorvisPanel, StartClearsTheStatusButARedFieldStaysRedUntilTheFirstStatus)
     }
     EXPECT_TRUE(Panel->Memo1->toPlainText().isEmpty());
     EXPECT_TRUE(Red(Panel->Edit3));
-    Respond(kQuietStatus);
+    Respond(WithSum(kQuietStatus));
     EXPECT_FALSE(Red(Panel->Edit3));
     EXPECT_EQ(Host.Sent.last(), kPoll);
 }
@@ -126,9 +120,9 @@ TEST_F(TorvisPanel, AShortStatusChangesOnlyTheChannelsItReaches)
     };
     for (const Row r : {Row{5, 0, 0}, Row{26, 3, 0}, Row{30, 3, 0}, Row{65, 8, 2}, Row{76, 8, 7}}) {
         SCOPED_TRACE(r.payload);
-        Respond(kStatus);
+        Respond(WithSum(kStatus));
         const QStringList before = Texts(Values());
-        Respond(kQuietStatus.left(r.payload));
+        Respond(WithSum(kQuietStatus.left(r.payload)));
         const QStringList quiet = {"+11.11", "+22.22", "+33.33", "+44.44", "+55.55", "+66.66", "+77.77", "+88.88"};
         EXPECT_EQ(Texts(Values()), quiet.mid(0, r.analog) + before.mid(r.analog));
         for (int n = 0; n < 8; ++n)
@@ -159,15 +153,15 @@ TEST_F(TorvisPanel, AcceptedWritesAreReadBackAtOnce)
         Panel->FCalibrationChannel = r.calibrationChannel;
         Panel->HandleResponse(r.frame);
         EXPECT_EQ(Host.Sent.last(), r.next);
-        Respond("~001T");
+        Respond(WithSum("~001T"));
         EXPECT_EQ(Host.Sent.last(), kPoll);
     }
 }
 
 TEST_F(TorvisPanel, LinkLostShowsTheLossAndSendsTheWaitingRequestFirst)
 {
-    Respond(kStatus);
-    Respond("~001Vv1");
+    Respond(WithSum(kStatus));
+    Respond(WithSum("~001Vv1"));
     Panel->Button3->click();
     Host.Sent.clear();
     Panel->LinkLost();
@@ -180,7 +174,7 @@ TEST_F(TorvisPanel, LinkLostShowsTheLossAndSendsTheWaitingRequestFirst)
     }
     EXPECT_EQ(Panel->Memo1->toPlainText(), "v1");
     EXPECT_EQ(Host.Sent, QByteArrayList{"#TRV001u95E\r"});
-    Respond(kQuietStatus);
+    Respond(WithSum(kQuietStatus));
     EXPECT_EQ(Panel->Edit1->text(), "+11.11");
     EXPECT_EQ(Host.Sent.last(), kPoll);
 }
@@ -214,7 +208,7 @@ TEST_F(TorvisPanel, ChannelChoicesReadButtonsAndTheirMessages)
     EXPECT_EQ(messages.Beeps, 3);
     EXPECT_TRUE(Panel->FPendingRequest.isEmpty());
 
-    Respond(kSettings);
+    Respond(WithSum(kSettings));
     Panel->RadioGroup1->Item(2)->click();
     EXPECT_EQ(Panel->FAnalogChannel, 3);
     EXPECT_EQ(Panel->ComboBox2->currentIndex(), -1);
@@ -222,7 +216,7 @@ TEST_F(TorvisPanel, ChannelChoicesReadButtonsAndTheirMessages)
     Panel->Button1->click();
     EXPECT_EQ(Panel->FPendingRequest, "#TRV001u358\r");
 
-    Respond("~001d8850015");
+    Respond(WithSum("~001d8850015"));
     Panel->RadioGroup2->Item(7)->click();
     EXPECT_EQ(Panel->FCalibrationChannel, 8);
     EXPECT_EQ(Panel->MaskEdit5->Text() + Panel->MaskEdit6->Text(), "");
@@ -256,7 +250,7 @@ TEST_F(TorvisPanel, SettingsAnswersFillThePageAndOddOnesLeaveIt)
         Panel->ComboBox2->setCurrentIndex(1);
         Panel->MaskEdit1->SetText("+12.5");
         Panel->ComboBox4->setCurrentIndex(1);
-        Respond(r.body);
+        Respond(WithSum(r.body));
         EXPECT_EQ(Panel->FAnalogChannel, r.channel);
         EXPECT_EQ(Panel->RadioGroup1->ItemIndex(), r.channel - 1);
         EXPECT_EQ(Panel->ComboBox1->currentIndex(), r.type);
@@ -285,7 +279,7 @@ TEST_F(TorvisPanel, AnalogWriteFromThePage)
     Panel->MaskEdit2->SetText("+00.0");
     Panel->Button2->click();
     EXPECT_EQ(Panel->FPendingRequest, "#TRV001U2218020.0000.0018.0-01.093\r");
-    Respond("~001T");
+    Respond(WithSum("~001T"));
     EXPECT_EQ(Host.Sent.last(), "#TRV001U2218020.0000.0018.0-01.093\r");
 }
 
@@ -293,7 +287,7 @@ TEST_F(TorvisPanel, DiscreteTypesAnswerAndWrite)
 {
     Panel->ComboBox1->setCurrentIndex(1);
     Panel->MaskEdit1->SetText("+12.5");
-    Respond("~001u901201xx0");
+    Respond(WithSum("~001u901201xx0"));
     QList<int> chosen;
     for (const QComboBox* list : DiscreteTypes())
         chosen << list->currentIndex();
@@ -301,7 +295,7 @@ TEST_F(TorvisPanel, DiscreteTypesAnswerAndWrite)
     EXPECT_EQ(Panel->ComboBox5->currentText(), "Активный");
     EXPECT_EQ(Panel->ComboBox1->currentIndex(), -1);
     EXPECT_EQ(Panel->MaskEdit1->Text(), "");
-    Respond("~001u90120"); // cut short: kept
+    Respond(WithSum("~001u90120")); // cut short: kept
     EXPECT_EQ(Panel->ComboBox10->currentIndex(), 0);
 
     for (int n = 0; n < 8; ++n)
@@ -318,9 +312,9 @@ TEST_F(TorvisPanel, DiscreteTypesAnswerAndWrite)
 
 TEST_F(TorvisPanel, VersionAnswersAddOneLineEach)
 {
-    Respond("~001V\xD2\xCE\xD0\xC2\xC8\xD1 \xE2\xE5\xF0. 3.12");
-    Respond("~001Va\nb");
-    Respond("~001V");
+    Respond(WithSum("~001V\xD2\xCE\xD0\xC2\xC8\xD1 \xE2\xE5\xF0. 3.12"));
+    Respond(WithSum("~001Va\nb"));
+    Respond(WithSum("~001V"));
     EXPECT_EQ(Panel->Memo1->toPlainText(), "ТОРВИС вер. 3.12\na b\n");
     Panel->Button5->click();
     EXPECT_TRUE(Panel->Memo1->toPlainText().isEmpty());
@@ -330,11 +324,11 @@ TEST_F(TorvisPanel, VersionAnswersAddOneLineEach)
 TEST_F(TorvisPanel, CalibrationAnswerAndWrite)
 {
     Panel->RadioGroup2->Item(2)->click();
-    Respond("~001d3850015");
+    Respond(WithSum("~001d3850015"));
     EXPECT_EQ(Panel->MaskEdit5->Text(), "850");
     EXPECT_EQ(Panel->MaskEdit6->Text(), "015");
-    Respond("~001d38500");   // cut short: kept
-    Respond("~001d38x9015"); // what a field does not take stays out
+    Respond(WithSum("~001d38500"));   // cut short: kept
+    Respond(WithSum("~001d38x9015")); // what a field does not take stays out
     EXPECT_EQ(Panel->MaskEdit5->EditText(), "8*9");
     EXPECT_EQ(Panel->MaskEdit6->Text(), "015");
     Panel->MaskEdit5->SetText("85");
