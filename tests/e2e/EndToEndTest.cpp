@@ -1,5 +1,5 @@
 // The real program's parts against zorvex-sim over a pseudo-terminal.
-#include "support/SimFixture.h"
+#include "support/ProgramFixture.h"
 
 #include "app/Frames.h"
 #include "app/Unit1.h"
@@ -41,35 +41,6 @@ TEST_F(SimTest, PortComponentTalksToTheSimulator)
     EXPECT_TRUE(FrameChecksumOK(answer)) << answer.constData();
     port.Close();
 }
-
-class ProgramTest : public SimTest {
-protected:
-    void Start(int model)
-    {
-        StartSim();
-        form = std::make_unique<TForm1>();
-        form->SetPanelFactory(&panels::CreatePanel);
-        ui::SetMessageSink([this](const QString& text, bool) { Messages << text; });
-        const int index = form->ComboBox1->findText(PortName);
-        ASSERT_GE(index, 0);
-        form->ComboBox1->setCurrentIndex(index);
-        form->ComboBox2->setCurrentIndex(3); // 19200: the simulator paces at the port's speed
-        emit form->ComboBox1->activated(index);
-        ASSERT_TRUE(form->BComPort1->Connected());
-        form->ComboBox3->setCurrentIndex(model);
-        form->MaskEdit1->SetText("001");
-        form->Button1->click();
-        ASSERT_TRUE(PollActive);
-    }
-    void TearDown() override
-    {
-        form.reset();
-        ui::SetMessageSink({});
-        SimTest::TearDown();
-    }
-    std::unique_ptr<TForm1> form;
-    QStringList Messages;
-};
 
 TEST_F(ProgramTest, SeltaShowsLiveValuesAndReadsBackAWrittenSetting)
 {
