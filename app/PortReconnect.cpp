@@ -99,6 +99,9 @@ void TPortReconnect::Look()
         port.Open();
     } catch (const EComPort& error) {
         FRetry->start();
+        // A node that is still going away, or not quite there yet: nothing to tell.
+        if (error.Message() == QStringLiteral("Попытка открыть несуществующий COM-порт"))
+            return;
         if (error.Message() != FLastFailure) {
             FLastFailure = error.Message();
             const QString text = QStringLiteral("Адаптер порта %1 снова подключён, но порт не открывается: %2 "

@@ -150,10 +150,14 @@ void TBComPort::Fail(const char* message, int err)
     Raise(message);
 }
 
-void TBComPort::RaiseBusy(const QString& path) const
+void TBComPort::RaiseBusy(const QString& path, bool locked) const
 {
-    const QString device = QFileInfo(path).canonicalFilePath();
-    const QString holders = DeviceHolders(device.isEmpty() ? path : device);
+    QString device = QFileInfo(path).canonicalFilePath();
+    if (device.isEmpty())
+        device = path;
+    QString holders = locked ? DeviceLockHolders(device) : QString();
+    if (holders.isEmpty())
+        holders = DeviceHolders(device);
     const QString busy = QString::fromUtf8(MsgBusy);
     throw EComPort(holders.isEmpty() ? busy : busy + QStringLiteral(": ") + holders);
 }
@@ -288,7 +292,7 @@ void TBComPort::CreateHandle()
         }
         // Held with TIOCEXCL by another program.
         if (err == EBUSY)
-            RaiseBusy(path);
+            RaiseBusy(path, false);
         // Any other refusal leaves no handle, and applying the settings fails.
         FHandle = -1;
         return;
@@ -297,7 +301,7 @@ void TBComPort::CreateHandle()
     // TIOCEXCL also keeps out programs that do not lock.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
         ::close(fd);
-        RaiseBusy(path);
+        RaiseBusy(path, true);
     }
     ::ioctl(fd, TIOCEXCL);
     // Best effort: a driver without the setting (a pseudo-terminal) is no fault.
@@ -318,6 +322,7 @@ void TBComPort::DestroyHandle()
     ::flock(FHandle, LOCK_UN);
     ::close(FHandle);
     FHandle = -1;
+    FLowLatency = false;
 }
 
 void TBComPort::ApplySettings()

@@ -177,7 +177,9 @@ private:
     // Raises message for a failure with errno err: EComDeviceLost, and the loss
     // announced, when the device of the running session is gone.
     [[noreturn]] void Fail(const char* message, int err);
-    [[noreturn]] void RaiseBusy(const QString& path) const;
+    // "Порт занят другой программой", naming the holders: of the lock when
+    // locked, else whoever has the device open.
+    [[noreturn]] void RaiseBusy(const QString& path, bool locked) const;
     void AnnounceDeviceLost();
     void CreateHandle();
     void DestroyHandle();

@@ -12,6 +12,7 @@
 #include <pwd.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 #include <vector>
 
@@ -46,6 +47,13 @@ bool HoldsDevice(const QByteArray& fdDir, dev_t device)
     }
     ::closedir(dir);
     return holds;
+}
+
+QString ProcessName(const QByteArray& processDir, long pid)
+{
+    QFile comm(QFile::decodeName(processDir + "/comm"));
+    const QString name = comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.read(64)).trimmed() : QString();
+    return QStringLiteral("%1 (PID %2)").arg(name.isEmpty() ? QStringLiteral("?") : name).arg(pid);
 }
 
 QString GroupName(gid_t gid)
@@ -86,9 +94,42 @@ QString DeviceHolders(const QString& procRoot, const QString& device)
         const QByteArray dir = root + '/' + QByteArray::number(static_cast<qlonglong>(pid));
         if (!HoldsDevice(dir + "/fd", node.st_rdev))
             continue;
-        QFile comm(QFile::decodeName(dir + "/comm"));
-        QString name = comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.read(64)).trimmed() : QString();
-        holders << QStringLiteral("%1 (PID %2)").arg(name.isEmpty() ? QStringLiteral("?") : name).arg(pid);
+        holders << ProcessName(dir, pid);
+        if (holders.size() == MaxHolders)
+            break;
+    }
+    return holders.join(QStringLiteral(", "));
+}
+
+QString DeviceLockHolders(const QString& procRoot, const QString& device)
+{
+    struct stat node {};
+    if (::stat(QFile::encodeName(device).constData(), &node) != 0)
+        return {};
+    // "1: FLOCK  ADVISORY  WRITE 3017 00:18:3 0 EOF": the file as major:minor
+    // of its file system in hex and its inode.
+    const QByteArray file = QByteArray::number(major(node.st_dev), 16).rightJustified(2, '0') + ':' +
+                            QByteArray::number(minor(node.st_dev), 16).rightJustified(2, '0') + ':' +
+                            QByteArray::number(static_cast<qulonglong>(node.st_ino));
+    QFile locks(procRoot + QStringLiteral("/locks"));
+    if (!locks.open(QIODevice::ReadOnly))
+        return {};
+    const long self = ::getpid();
+    std::vector<long> pids;
+    for (const QByteArray& line : locks.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        // A lock someone waits for ("-> ...") is held by the line above it.
+        if (fields.size() < 6 || fields[1] == "->" || fields[5] != file)
+            continue;
+        const long pid = fields[4].toLong();
+        if (pid > 0 && pid != self && std::find(pids.begin(), pids.end(), pid) == pids.end())
+            pids.push_back(pid);
+    }
+    std::sort(pids.begin(), pids.end());
+    QStringList holders;
+    for (const long pid : pids) {
+        holders << ProcessName(QFile::encodeName(procRoot) + '/' + QByteArray::number(static_cast<qlonglong>(pid)),
+                               pid);
         if (holders.size() == MaxHolders)
             break;
     }
@@ -98,6 +139,11 @@ QString DeviceHolders(const QString& procRoot, const QString& device)
 } // namespace zorvex::detail
 
 QString DeviceHolders(const QString& device) { return zorvex::detail::DeviceHolders(QStringLiteral("/proc"), device); }
+
+QString DeviceLockHolders(const QString& device)
+{
+    return zorvex::detail::DeviceLockHolders(QStringLiteral("/proc"), device);
+}
 
 TAccessFacts AccessFacts(const QString& port, const QString& device)
 {

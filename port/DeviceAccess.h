@@ -8,6 +8,8 @@
 // The other processes that hold device open, as "ModemManager (PID 812)",
 // joined by ", " in the order of their PIDs; empty when /proc tells none.
 QString DeviceHolders(const QString& device);
+// The same for the processes that hold a lock (flock) on device, from /proc/locks.
+QString DeviceLockHolders(const QString& device);
 
 // What decides whether a user may open a device node.
 struct TAccessFacts {
@@ -31,6 +33,7 @@ QString AccessDeniedMessage(const TAccessFacts& facts);
 bool RequestLowLatency(int fd);
 
 namespace zorvex::detail {
-// DeviceHolders with procRoot standing for /proc.
+// DeviceHolders and DeviceLockHolders with procRoot standing for /proc.
 QString DeviceHolders(const QString& procRoot, const QString& device);
+QString DeviceLockHolders(const QString& procRoot, const QString& device);
 } // namespace zorvex::detail

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include <cerrno>
+#include <cstdint>
 #include <sys/inotify.h>
 #include <unistd.h>
 

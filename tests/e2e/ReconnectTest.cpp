@@ -7,8 +7,15 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
+#include <QElapsedTimer>
+#include <QThread>
+
 #include <csignal>
+#include <fcntl.h>
 #include <pty.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -119,6 +126,45 @@ TEST_F(ReconnectTest, StopAnotherModelOrAnotherPortEndsTheWait)
         ::unlink(Link("vother").toLocal8Bit().constData());
     }
     ::close(master);
+}
+
+TEST_F(ReconnectTest, AnAdapterHeldByAnotherWhenBackIsOpenedOnceReleased)
+{
+    StartPolling();
+    Pull();
+    const int responses = form->FResponseCount;
+    Signal(SIGUSR2);
+    // Before the window hears of it, another process takes the adapter, as a
+    // modem manager probing a new port does.
+    QElapsedTimer guard;
+    guard.start();
+    while (!QFileInfo::exists(Link("vsim0")) && guard.elapsed() < 10000)
+        QThread::msleep(5);
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t holder = ::fork();
+    if (holder == 0) {
+        const int fd = ::open(Link("vsim0").toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+        ::flock(fd, LOCK_EX);
+        [[maybe_unused]] const ssize_t n = ::write(ready[1], "x", 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char c;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    ::close(ready[0]);
+    ::close(ready[1]);
+
+    const QString held = QStringLiteral("Адаптер порта vsim0 снова подключён, но порт не открывается: Порт занят "
+                                        "другой программой: e2e_tests (PID %1). Новая попытка каждую секунду…")
+                             .arg(holder);
+    EXPECT_TRUE(WaitFor([&] { return form->Edit1->text() == held; })) << form->Edit1->text().toStdString();
+    EXPECT_TRUE(Waiting());
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    EXPECT_TRUE(WaitFor([&] { return form->FResponseCount > responses; })) << "opened at the next try";
+    EXPECT_EQ(form->Edit1->text(), "Опрос текущего состояния включен");
+    EXPECT_TRUE(Messages.isEmpty()) << Messages.join('|').toStdString();
 }
 
 TEST_F(ReconnectTest, WithoutPollingAnUnplugIsOneBoxAsBefore)

@@ -3,12 +3,14 @@
 #include "support/PtyFixture.h"
 
 #include "port/DeviceAccess.h"
+#include "port/PortWatcher.h"
 
 #include <functional>
 #include <grp.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 
 namespace {
@@ -177,6 +179,20 @@ TEST_F(PtyTest, HoldersAreNamedFromProc)
     process(900, "bash", QStringLiteral("/dev/null"));
     EXPECT_EQ(zorvex::detail::DeviceHolders(proc.path(), SlavePath),
               QStringLiteral("ModemManager (PID 812), brltty (PID 1204)"));
+
+    // Of the two, the one with the lock.
+    struct stat node {};
+    ASSERT_EQ(::stat(SlavePath.toLocal8Bit().constData(), &node), 0);
+    const QByteArray file = QByteArray::number(major(node.st_dev), 16).rightJustified(2, '0') + ':' +
+                            QByteArray::number(minor(node.st_dev), 16).rightJustified(2, '0') + ':' +
+                            QByteArray::number(static_cast<qulonglong>(node.st_ino));
+    QFile locks(proc.filePath("locks"));
+    ASSERT_TRUE(locks.open(QIODevice::WriteOnly));
+    locks.write("1: FLOCK  ADVISORY  WRITE 1204 " + file + " 0 EOF\n1: -> FLOCK  ADVISORY  WRITE 812 " + file +
+                " 0 EOF\n2: POSIX  ADVISORY  WRITE 900 00:01:77 0 EOF\n");
+    locks.close();
+    EXPECT_EQ(zorvex::detail::DeviceLockHolders(proc.path(), SlavePath), QStringLiteral("brltty (PID 1204)"));
+    EXPECT_TRUE(zorvex::detail::DeviceLockHolders(proc.path(), QStringLiteral("/dev/zero")).isEmpty());
     EXPECT_EQ(zorvex::detail::DeviceHolders(proc.path(), QStringLiteral("/dev/null")),
               QStringLiteral("bash (PID 900)"));
     EXPECT_TRUE(zorvex::detail::DeviceHolders(proc.path(), QStringLiteral("/dev/zero")).isEmpty());
@@ -249,4 +265,28 @@ TEST_F(PtyTest, WhatFailsOnAVanishedDeviceIsItsLossReportedOnce)
     EXPECT_FALSE(failure.Loss);
     closed.SetPort(QStringLiteral("/dev/null"));
     EXPECT_FALSE(FailureOf([&] { closed.Open(); }).Loss);
+}
+
+TEST(PortWatcher, SeesLinksInAFolderThatAppearsOnlyLater)
+{
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QString byId = root.filePath("serial/by-id"); // made by udev with the first adapter
+    TPortWatcher watcher({byId});
+    int changes = 0;
+    QObject::connect(&watcher, &TPortWatcher::Changed, [&] { ++changes; });
+    watcher.Start();
+    ASSERT_TRUE(QDir().mkpath(byId));
+    ASSERT_TRUE(WaitFor([&] { return changes > 0; }));
+    // Watched through its parent until now: what comes in it from here on is seen too.
+    QCoreApplication::processEvents();
+    const int before = changes;
+    ASSERT_EQ(::symlink("/dev/null", (byId + "/usb-FTDI_A5-if00-port0").toLocal8Bit().constData()), 0);
+    ASSERT_TRUE(WaitFor([&] { return changes > before; }));
+
+    watcher.Stop();
+    const int stopped = changes;
+    ASSERT_EQ(::symlink("/dev/null", (byId + "/usb-FTDI_B6-if00-port0").toLocal8Bit().constData()), 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(changes, stopped);
 }
