@@ -1,5 +1,6 @@
 // A USB adapter pulled while polling runs, played by the simulator: the
 // program waits for it without a box and goes on polling when it is back.
+#include "support/LockHolder.h"
 #include "support/ProgramFixture.h"
 
 #include "app/PortReconnect.h"
@@ -11,11 +12,7 @@
 #include <QThread>
 
 #include <csignal>
-#include <fcntl.h>
 #include <pty.h>
-#include <sys/file.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -140,28 +137,14 @@ TEST_F(ReconnectTest, AnAdapterHeldByAnotherWhenBackIsOpenedOnceReleased)
     guard.start();
     while (!QFileInfo::exists(Link("vsim0")) && guard.elapsed() < 10000)
         QThread::msleep(5);
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t holder = ::fork();
-    if (holder == 0) {
-        const int fd = ::open(Link("vsim0").toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
-        ::flock(fd, LOCK_EX);
-        [[maybe_unused]] const ssize_t n = ::write(ready[1], "x", 1);
-        ::pause();
-        ::_exit(0);
-    }
-    char c;
-    ASSERT_EQ(::read(ready[0], &c, 1), 1);
-    ::close(ready[0]);
-    ::close(ready[1]);
-
+    LockHolder holder(Link("vsim0"));
+    ASSERT_TRUE(holder.Locked);
     const QString held = QStringLiteral("Адаптер порта vsim0 снова подключён, но порт не открывается: Порт занят "
                                         "другой программой: e2e_tests (PID %1). Новая попытка каждую секунду…")
-                             .arg(holder);
+                             .arg(holder.Pid);
     EXPECT_TRUE(WaitFor([&] { return form->Edit1->text() == held; })) << form->Edit1->text().toStdString();
     EXPECT_TRUE(Waiting());
-    ::kill(holder, SIGKILL);
-    ::waitpid(holder, nullptr, 0);
+    holder.Release();
     EXPECT_TRUE(WaitFor([&] { return form->FResponseCount > responses; })) << "opened at the next try";
     EXPECT_EQ(form->Edit1->text(), "Опрос текущего состояния включен");
     EXPECT_TRUE(Messages.isEmpty()) << Messages.join('|').toStdString();

@@ -1,5 +1,6 @@
 // What a technician meets with real adapters, played on pseudo-terminals: why
 // a port will not open, the low-latency request, and a device that vanishes.
+#include "support/LockHolder.h"
 #include "support/PtyFixture.h"
 
 #include "port/DeviceAccess.h"
@@ -7,10 +8,7 @@
 
 #include <functional>
 #include <grp.h>
-#include <signal.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <sys/wait.h>
 
 namespace {
@@ -65,22 +63,8 @@ template <typename F> Failure FailureOf(F f)
 
 TEST_F(PtyTest, EachOpenFailureSaysItsCause)
 {
-    // Held: another process has the port locked and waits to be ended.
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t holder = ::fork();
-    if (holder == 0) {
-        const int fd = ::open(SlavePath.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
-        ::flock(fd, LOCK_EX);
-        [[maybe_unused]] const ssize_t n = ::write(ready[1], "x", 1);
-        ::pause();
-        ::_exit(0);
-    }
-    char c;
-    ASSERT_EQ(::read(ready[0], &c, 1), 1);
-    ::close(ready[0]);
-    ::close(ready[1]);
-
+    LockHolder holder(SlavePath);
+    ASSERT_TRUE(holder.Locked);
     struct Row {
         const char* Cause;
         QString Port;
@@ -89,7 +73,7 @@ TEST_F(PtyTest, EachOpenFailureSaysItsCause)
     const Row rows[] = {
         {"no such device", QStringLiteral("ttyNOPE9"), QStringLiteral("Попытка открыть несуществующий COM-порт")},
         {"held by another process", QStringLiteral("vtest0"),
-         QStringLiteral("Порт занят другой программой: port_tests (PID %1)").arg(holder)},
+         QStringLiteral("Порт занят другой программой: port_tests (PID %1)").arg(holder.Pid)},
     };
     for (const Row& row : rows) {
         TBComPort port;
@@ -97,10 +81,9 @@ TEST_F(PtyTest, EachOpenFailureSaysItsCause)
         EXPECT_EQ(FailureOf([&] { port.Open(); }).Message, row.Expected) << row.Cause;
         EXPECT_FALSE(port.Connected()) << row.Cause;
     }
-    ::kill(holder, SIGKILL);
-    ::waitpid(holder, nullptr, 0);
+    holder.Release();
     TBComPort port;
-    OpenPort(port); // the holder is gone
+    OpenPort(port);
 }
 
 TEST_F(PtyTest, APortTheUserMayNotOpenSaysHowToGetAccess)
@@ -180,19 +163,6 @@ TEST_F(PtyTest, HoldersAreNamedFromProc)
     EXPECT_EQ(zorvex::detail::DeviceHolders(proc.path(), SlavePath),
               QStringLiteral("ModemManager (PID 812), brltty (PID 1204)"));
 
-    // Of the two, the one with the lock.
-    struct stat node {};
-    ASSERT_EQ(::stat(SlavePath.toLocal8Bit().constData(), &node), 0);
-    const QByteArray file = QByteArray::number(major(node.st_dev), 16).rightJustified(2, '0') + ':' +
-                            QByteArray::number(minor(node.st_dev), 16).rightJustified(2, '0') + ':' +
-                            QByteArray::number(static_cast<qulonglong>(node.st_ino));
-    QFile locks(proc.filePath("locks"));
-    ASSERT_TRUE(locks.open(QIODevice::WriteOnly));
-    locks.write("1: FLOCK  ADVISORY  WRITE 1204 " + file + " 0 EOF\n1: -> FLOCK  ADVISORY  WRITE 812 " + file +
-                " 0 EOF\n2: POSIX  ADVISORY  WRITE 900 00:01:77 0 EOF\n");
-    locks.close();
-    EXPECT_EQ(zorvex::detail::DeviceLockHolders(proc.path(), SlavePath), QStringLiteral("brltty (PID 1204)"));
-    EXPECT_TRUE(zorvex::detail::DeviceLockHolders(proc.path(), QStringLiteral("/dev/zero")).isEmpty());
     EXPECT_EQ(zorvex::detail::DeviceHolders(proc.path(), QStringLiteral("/dev/null")),
               QStringLiteral("bash (PID 900)"));
     EXPECT_TRUE(zorvex::detail::DeviceHolders(proc.path(), QStringLiteral("/dev/zero")).isEmpty());
