@@ -150,17 +150,4 @@ TEST_F(ReconnectTest, AnAdapterHeldByAnotherWhenBackIsOpenedOnceReleased)
     EXPECT_TRUE(Messages.isEmpty()) << Messages.join('|').toStdString();
 }
 
-TEST_F(ReconnectTest, WithoutPollingAnUnplugIsOneBoxAsBefore)
-{
-    StartPolling();
-    form->Button1->click(); // "Стоп"
-    Signal(SIGUSR1);
-    ASSERT_TRUE(WaitFor([&] { return !Messages.isEmpty(); }));
-    EXPECT_EQ(Messages, QStringList{"Связь с портом vsim0 потеряна: устройство отключено. Порт закрыт, опрос "
-                                    "остановлен."});
-    EXPECT_FALSE(Waiting());
-    EXPECT_FALSE(form->BComPort1->Connected());
-    EXPECT_EQ(form->ComboBox1->currentIndex(), -1);
-}
-
 } // namespace

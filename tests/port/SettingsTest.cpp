@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <iterator>
 #include <unistd.h>
 
 TEST(ComPortSettings, Defaults)
@@ -264,35 +263,28 @@ TEST_F(PortListTest, EachPortCarriesTheIdentityOfItsAdapter)
     const QList<TPortIdentity> ports = zorvex::detail::ListComPortIdentities(Sys.path(), Dev.path(), Virt.path());
     const QString dev = QFileInfo(Dev.path()).canonicalFilePath();
     const QString virt = QFileInfo(Virt.path()).canonicalFilePath();
-    struct Row {
-        QString Name, Device, Driver, Vendor, Product, Maker, Model, Serial, ById;
-        int Latency;
-        bool Virtual;
-    };
-    const Row rows[] = {
-        {"ttyACM0", dev + "/ttyACM0", "cdc_acm", "2341", "0043", "Arduino (www.arduino.cc)", "", "", "", -1, false},
-        {"ttyS0", dev + "/ttyS0", "serial8250", "", "", "", "", "", "", -1, false},
-        {"ttyUSB0", dev + "/ttyUSB0", "ftdi_sio", "0403", "6001", "FTDI", "FT232R USB UART", "A50285BI",
-         dev + "/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0", 16, false},
-        {"vsim0", dev + "/pts7", "", "", "", "", "", "", virt + "/by-id/zorvex-sim-42", -1, true},
-    };
-    ASSERT_EQ(ports.size(), std::size(rows));
-    for (size_t i = 0; i < std::size(rows); ++i) {
-        const Row& row = rows[i];
-        const TPortIdentity& id = ports[static_cast<qsizetype>(i)];
-        SCOPED_TRACE(row.Name.toStdString());
-        EXPECT_EQ(id.Name, row.Name);
-        EXPECT_EQ(id.Device, row.Device);
-        EXPECT_EQ(id.Driver, row.Driver);
-        EXPECT_EQ(id.VendorId, row.Vendor);
-        EXPECT_EQ(id.ProductId, row.Product);
-        EXPECT_EQ(id.Manufacturer, row.Maker);
-        EXPECT_EQ(id.Product, row.Model);
-        EXPECT_EQ(id.Serial, row.Serial);
-        EXPECT_EQ(id.ById, row.ById);
-        EXPECT_EQ(id.LatencyTimerMs, row.Latency);
-        EXPECT_EQ(id.Virtual, row.Virtual);
-    }
+    // Name, device, driver, USB ids, maker, product, serial, by-id link, latency timer, virtual.
+    QStringList got;
+    for (const TPortIdentity& id : ports)
+        got << QStringList{id.Name,
+                           id.Device,
+                           id.Driver,
+                           id.VendorId,
+                           id.ProductId,
+                           id.Manufacturer,
+                           id.Product,
+                           id.Serial,
+                           id.ById,
+                           QString::number(id.LatencyTimerMs),
+                           id.Virtual ? "virtual" : ""}
+                   .join('|');
+    EXPECT_EQ(got, QStringList({
+                       "ttyACM0|" + dev + "/ttyACM0|cdc_acm|2341|0043|Arduino (www.arduino.cc)||||-1|",
+                       "ttyS0|" + dev + "/ttyS0|serial8250|||||||-1|",
+                       "ttyUSB0|" + dev + "/ttyUSB0|ftdi_sio|0403|6001|FTDI|FT232R USB UART|A50285BI|" + dev +
+                           "/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0|16|",
+                       "vsim0|" + dev + "/pts7|||||||" + virt + "/by-id/zorvex-sim-42|-1|virtual",
+                   }));
     EXPECT_EQ(List(), QStringList({"ttyACM0", "ttyS0", "ttyUSB0", "vsim0"}));
 
     const TPortIdentity& ftdi = ports[2];
