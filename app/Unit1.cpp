@@ -1,6 +1,7 @@
 #include "app/Unit1.h"
 
 #include "app/Frames.h"
+#include "app/PortReconnect.h"
 #include "devices/Cp1251.h"
 #include "port/BCPort.h"
 #include "ui/Application.h"
@@ -60,6 +61,10 @@ TForm1::TForm1(TPortOperations* port, QWidget* parent) : QMainWindow(parent)
     BComPort1->OnTxEmpty = [this](QObject* sender) { BComPort1TxEmpty(sender); };
     BComPort1->OnDeviceLost = [this](QObject* sender) { BComPort1DeviceLost(sender); };
     SetPortErrorHandler([](const std::exception& error) { ui::HandleException(error); });
+    // A vanished adapter is told once, as its loss, whichever call found it gone.
+    ui::SetSilentErrors(
+        [](const std::exception& error) { return dynamic_cast<const EComDeviceLost*>(&error) != nullptr; });
+    FReconnect = new TPortReconnect(*this);
     AttachLine(port ? port : BComPort1, Timer1);
     FPort->OnRxChar = [this](QObject* sender, int count) { BComPort1RxChar(sender, count); };
     FormCreate();
@@ -233,6 +238,9 @@ void TForm1::ComboBox1Click()
         ui::ShowError(QStringLiteral("Не выбран порт"));
         return;
     }
+    // Another port chosen while waiting for the lost adapter: the wait and the polling end.
+    if (FReconnect->Cancel(true) && PollActive)
+        Button1Click();
     try {
         OpenPort();
     } catch (const EComPort&) {
@@ -250,8 +258,10 @@ bool TForm1::OpenPort()
     FDeviceKind = devices::KindFromIndex(ComboBox3->currentIndex());
     ComboBox2Click();
     BComPort1->SetPort(ComboBox1->currentText());
-    if (!BComPort1->Connected())
+    if (!BComPort1->Connected()) {
         BComPort1->Open();
+        FReconnect->PortOpened();
+    }
     return BComPort1->Connected();
 }
 
@@ -270,6 +280,16 @@ void TForm1::BComPort1DeviceLost(QObject* Sender)
     QMetaObject::invokeMethod(this, ui::Guard([this] {
                                   const QString name = BComPort1->Port();
                                   ClosePort();
+                                  if (FReconnect->DeviceLost()) {
+                                      // Polling waits for the same adapter. The values shown
+                                      // are not live any more; with polling held meanwhile the
+                                      // panel's SendNext keeps a waiting command for the return.
+                                      PollActive = false;
+                                      if (TDevicePanel* panel = HookedPanel(devices::THook::LinkLost))
+                                          panel->LinkLost();
+                                      PollActive = true;
+                                      return;
+                                  }
                                   if (PollActive) {
                                       Button1Click(); // the stop path: button, status line, panel
                                       // The panel's values are not live any more; it shows the loss.
@@ -310,6 +330,8 @@ bool TForm1::PortSelected() const { return ComboBox1->currentIndex() >= 0; }
 
 void TForm1::ComboBox3Change()
 {
+    if (FReconnect->Cancel())
+        Edit1->setText(QStringLiteral("Опрос остановлен"));
     PollActive = false;
     DropHeldRequest();
     Button1->setText(QStringLiteral("Старт"));
@@ -372,6 +394,7 @@ void TForm1::Button1Click()
             panel->StartPoll();
         return;
     }
+    FReconnect->Cancel();
     PollActive = false;
     Button1->setText(QStringLiteral("Старт"));
     Edit1->setText(QStringLiteral("Опрос остановлен"));
@@ -489,16 +512,23 @@ void TForm1::closeEvent(QCloseEvent* event)
     QMainWindow::closeEvent(event);
 }
 
-void TForm1::FormClose() { ClosePort(); }
+void TForm1::FormClose()
+{
+    FReconnect->Cancel(true);
+    ClosePort();
+}
 
 void TForm1::RefreshPortList()
 {
+    const QList<TPortIdentity> identities = EnumComPortIdentities();
     QStringList ports;
-    EnumComPorts(ports);
+    for (const TPortIdentity& port : identities)
+        ports << port.Name;
     const QString chosen = ComboBox1->currentIndex() >= 0 ? ComboBox1->currentText() : QString();
     const QSignalBlocker quiet(ComboBox1);
     ComboBox1->clear();
     ComboBox1->addItems(ports);
+    SetPortToolTips(*ComboBox1, identities);
     ComboBox1->setCurrentIndex(chosen.isEmpty() ? -1 : ComboBox1->findText(chosen));
 }
 

@@ -22,6 +22,7 @@ class QStatusBar;
 class QTimer;
 class TBComPort;
 class TPortOperations;
+class TPortReconnect;
 
 namespace ui {
 class TComboBox;
@@ -95,6 +96,8 @@ public:
     void LogLine(const QByteArray& text) override;
 
     void SetStatusLine(const QString& text) override;
+    // Lists the machine's ports again, keeping the chosen one selected if it is still there.
+    void RefreshPortList();
     QString StatusLine() const override;
     bool PortSelected() const override;
 
@@ -118,12 +121,11 @@ private:
     // The current panel, if its kind has the hook.
     TDevicePanel* HookedPanel() const;
     TDevicePanel* HookedPanel(devices::THook hook) const;
-    // Lists the machine's ports again, keeping the chosen one selected if it is still there.
-    void RefreshPortList();
     void StopRecordingAfterError(const QString& message);
     void ShowCounters() const;
 
     TPanelFactory FPanelFactory;
+    TPortReconnect* FReconnect = nullptr;
     QPointer<TDevicePanel> FPanel;
     QPointer<QMdiSubWindow> FChild;
     QTimer* FCountersTimer = nullptr;

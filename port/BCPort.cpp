@@ -1,7 +1,10 @@
 #include "port/BCPort.h"
 
 #include "port/ComThread.h"
+#include "port/DeviceAccess.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QMetaObject>
 #include <QtGlobal>
 
@@ -137,6 +140,49 @@ TBComPort::~TBComPort()
 
 void TBComPort::Raise(const char* message) const { throw EComPort(QString::fromUtf8(message)); }
 
+void TBComPort::Fail(const char* message, int err)
+{
+    // Only a running session can lose its device; a failing Open is an Open error.
+    if (FEventThread && (FDeviceLost || DeviceGone(err))) {
+        AnnounceDeviceLost();
+        throw EComDeviceLost(QString::fromUtf8(message));
+    }
+    Raise(message);
+}
+
+void TBComPort::RaiseBusy(const QString& path, bool locked) const
+{
+    QString device = QFileInfo(path).canonicalFilePath();
+    if (device.isEmpty())
+        device = path;
+    QString holders = locked ? DeviceLockHolders(device) : QString();
+    if (holders.isEmpty())
+        holders = DeviceHolders(device);
+    const QString busy = QString::fromUtf8(MsgBusy);
+    throw EComPort(holders.isEmpty() ? busy : busy + QStringLiteral(": ") + holders);
+}
+
+void TBComPort::AnnounceDeviceLost()
+{
+    if (FDeviceLost.exchange(true))
+        return;
+    const std::uint64_t session = FSession;
+    QMetaObject::invokeMethod(
+        this,
+        [this, session] {
+            if (!FConnected || FSession != session || !OnDeviceLost)
+                return;
+            try {
+                OnDeviceLost(this);
+            } catch (const std::exception& error) {
+                ReportPortError(error);
+            } catch (...) {
+                ReportPortError(std::runtime_error("Неизвестная ошибка в обработчике порта"));
+            }
+        },
+        Qt::QueuedConnection);
+}
+
 void TBComPort::SetBaudRate(TBaudRate value)
 {
     if (value == FBaudRate)
@@ -213,6 +259,7 @@ void TBComPort::Open()
 {
     if (FConnected)
         return;
+    FDeviceLost = false;
     CreateHandle();
     FConnected = true;
     try {
@@ -233,14 +280,19 @@ void TBComPort::Open()
 void TBComPort::CreateHandle()
 {
     const QString path = ResolvePortPath(FPort);
-    const QByteArray native = path.toLocal8Bit();
+    const QByteArray native = QFile::encodeName(path);
     const int fd = path.isEmpty() ? -1 : ::open(native.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int err = path.isEmpty() ? ENOENT : errno;
         if (err == ENOENT || err == ENXIO || err == ENODEV || err == ENOTDIR)
             Raise(MsgNoPort);
-        if (err == EACCES || err == EPERM || err == EBUSY)
-            Raise(MsgBusy);
+        if (err == EACCES || err == EPERM) {
+            const QString device = QFileInfo(path).canonicalFilePath();
+            throw EComPort(AccessDeniedMessage(AccessFacts(FPort, device.isEmpty() ? path : device)));
+        }
+        // Held with TIOCEXCL by another program.
+        if (err == EBUSY)
+            RaiseBusy(path, false);
         // Any other refusal leaves no handle, and applying the settings fails.
         FHandle = -1;
         return;
@@ -249,9 +301,11 @@ void TBComPort::CreateHandle()
     // TIOCEXCL also keeps out programs that do not lock.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
         ::close(fd);
-        Raise(MsgBusy);
+        RaiseBusy(path, true);
     }
     ::ioctl(fd, TIOCEXCL);
+    // Best effort: a driver without the setting (a pseudo-terminal) is no fault.
+    FLowLatency = RequestLowLatency(fd);
     // A freshly opened port starts with empty queues: what an earlier user left
     // unread is not this session's data.
     ::tcflush(fd, TCIFLUSH);
@@ -269,6 +323,7 @@ void TBComPort::DestroyHandle()
     ::flock(FHandle, LOCK_UN);
     ::close(FHandle);
     FHandle = -1;
+    FLowLatency = false;
 }
 
 void TBComPort::ApplySettings()
@@ -333,11 +388,13 @@ void TBComPort::ApplyDCB()
     if (!FConnected)
         return;
     const TTermiosImage image = MakeTermios(MakeDcb(LineSettings()));
-    if (FHandle < 0 || !SetTermios(FHandle, image))
+    if (FHandle < 0)
         Raise(MsgCommState);
+    if (!SetTermios(FHandle, image))
+        Fail(MsgCommState, errno);
     // DTR_CONTROL_ENABLE and RTS_CONTROL_ENABLE: both lines on.
     if (!ModemLines(TIOCMBIS, TIOCM_DTR | TIOCM_RTS))
-        Raise(MsgCommState);
+        Fail(MsgCommState, errno);
 }
 
 void TBComPort::ApplyTimeouts()
@@ -347,8 +404,10 @@ void TBComPort::ApplyTimeouts()
     // Reads and writes wait in ReadStr/WriteStr by these values; the device
     // itself only has to be there.
     TTermiosImage current;
-    if (FHandle < 0 || !GetTermios(FHandle, current))
+    if (FHandle < 0)
         Raise(MsgTimeouts);
+    if (!GetTermios(FHandle, current))
+        Fail(MsgTimeouts, errno);
     FAppliedTimeouts = FTimeouts->Image();
 }
 
@@ -371,7 +430,7 @@ bool TBComPort::ModemLines(unsigned long request, int bits)
 void TBComPort::SetRTS(bool state)
 {
     if (!ModemLines(state ? TIOCMBIS : TIOCMBIC, TIOCM_RTS))
-        Raise(MsgEscape);
+        Fail(MsgEscape, errno);
 }
 
 void TBComPort::SetRxGrouping(int expect)
@@ -384,16 +443,18 @@ void TBComPort::SetRxGrouping(int expect)
 void TBComPort::SetDTR(bool state)
 {
     if (!ModemLines(state ? TIOCMBIS : TIOCMBIC, TIOCM_DTR))
-        Raise(MsgEscape);
+        Fail(MsgEscape, errno);
 }
 
 TModemSignals TBComPort::ModemSignals()
 {
     int bits = 0;
     if (FHandle < 0 || ::ioctl(FHandle, TIOCMGET, &bits) != 0) {
-        if (FHandle >= 0 && NoModemLines(errno))
+        if (FHandle < 0)
+            Raise(MsgModemStatus);
+        if (NoModemLines(errno))
             return {};
-        Raise(MsgModemStatus);
+        Fail(MsgModemStatus, errno);
     }
     TModemSignals lines;
     if (bits & TIOCM_CTS)
@@ -410,8 +471,10 @@ TModemSignals TBComPort::ModemSignals()
 int TBComPort::InputCount()
 {
     int count = 0;
-    if (FHandle < 0 || ::ioctl(FHandle, FIONREAD, &count) != 0)
+    if (FHandle < 0)
         Raise(MsgClearError);
+    if (::ioctl(FHandle, FIONREAD, &count) != 0)
+        Fail(MsgClearError, errno);
     FErrorWord = 0;
     return count;
 }
@@ -444,12 +507,16 @@ int TBComPort::WriteStr(const QByteArray& text)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno != EAGAIN)
-            Raise(MsgWrite);
+            Fail(MsgWrite, errno);
         pollfd p{FHandle, POLLOUT, 0};
         const int r = ::poll(&p, 1, Remaining(deadline, limit >= 0));
         if (r < 0 && errno == EINTR)
             continue;
-        if (r < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+        if (r < 0)
+            Fail(MsgWrite, errno);
+        if (p.revents & (POLLHUP | POLLERR))
+            Fail(MsgWrite, EIO); // hung up
+        if (p.revents & POLLNVAL)
             Raise(MsgWrite);
         if (r == 0)
             break; // the write limit ran out: what went out is the result
@@ -484,7 +551,7 @@ int TBComPort::ReadStr(QByteArray& text, int count)
                 return false;
             // 0 with VMIN 1 is a hang-up, not an empty queue.
             text.clear();
-            Raise(MsgRead);
+            Fail(MsgRead, n == 0 ? EIO : errno);
         }
         return true;
     };
@@ -497,7 +564,7 @@ int TBComPort::ReadStr(QByteArray& text, int count)
                 continue;
             if (r < 0) {
                 text.clear();
-                Raise(MsgRead);
+                Fail(MsgRead, errno);
             }
             return r > 0;
         }
@@ -570,6 +637,8 @@ void TBComPort::RunStep(TComEvent event)
             DoRx80Full();
             break;
         }
+    } catch (const EComDeviceLost&) {
+        // Told once by OnDeviceLost, not as an error of its own.
     } catch (const std::exception& error) {
         ReportPortError(error);
     } catch (...) {
@@ -580,8 +649,10 @@ void TBComPort::RunStep(TComEvent event)
 void TBComPort::DoError()
 {
     int count = 0;
-    if (FHandle < 0 || ::ioctl(FHandle, FIONREAD, &count) != 0)
+    if (FHandle < 0)
         Raise(MsgClearError);
+    if (::ioctl(FHandle, FIONREAD, &count) != 0)
+        Fail(MsgClearError, errno);
     const TComErrors errors = ErrorsFromWord(FErrorWord.exchange(0), FParity != paNone);
     if (!errors.Empty() && OnError)
         OnError(this, errors);

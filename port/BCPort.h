@@ -24,6 +24,14 @@ public:
     QString Message() const { return QString::fromUtf8(what()); }
 };
 
+// A read, write or query that failed because the device has vanished: the
+// operation's own message, but the failure is the loss, which OnDeviceLost
+// reports once. Whoever catches it need not tell the user again.
+class EComDeviceLost : public EComPort {
+public:
+    using EComPort::EComPort;
+};
+
 // Where an exception thrown by an event handler during a delivery goes; the
 // delivery goes on after it, so the port never goes deaf while still open.
 // The default writes a warning; the main window installs its error box
@@ -117,11 +125,16 @@ public:
     TNotifyEvent OnRx80Full;
     // OnRxChar is inherited from TPortOperations.
     TNotifyEvent OnTxEmpty;
-    // The device vanished (hang-up, USB adapter pulled). Raised once per Open,
-    // always on the owner's thread; the port stays open until Close.
+    // The device vanished (hang-up, USB adapter pulled), seen by the event
+    // thread or by an operation that failed for it (EComDeviceLost). Raised
+    // once per Open, always on the owner's thread, after the current handler;
+    // the port stays open until Close.
     TNotifyEvent OnDeviceLost;
 
     bool Connected() const override { return FConnected.load(); }
+    // The driver of the open port hands characters on without delay (a USB
+    // adapter's latency timer at 1 ms); false where it has no such setting.
+    bool LowLatency() const { return FLowLatency; }
     // Open and Close run on the owner's thread. Close serves a synchronous
     // delivery that waits for this thread, so it never deadlocks, also when
     // called from inside a handler.
@@ -162,6 +175,13 @@ private:
     friend class TComThread;
 
     [[noreturn]] void Raise(const char* message) const;
+    // Raises message for a failure with errno err: EComDeviceLost, and the loss
+    // announced, when the device of the running session is gone.
+    [[noreturn]] void Fail(const char* message, int err);
+    // "Порт занят другой программой", naming the holders: of the lock when
+    // locked, else whoever has the device open.
+    [[noreturn]] void RaiseBusy(const QString& path, bool locked) const;
+    void AnnounceDeviceLost();
     void CreateHandle();
     void DestroyHandle();
     void ApplySettings();
@@ -189,6 +209,7 @@ private:
     int FWakeFd = -1;
     TComThread* FEventThread = nullptr;
     bool FClosing = false;
+    bool FLowLatency = false;
     TCommTimeoutsImage FAppliedTimeouts;
     std::atomic<int> FAppliedInBufSize{2048};
 

@@ -106,26 +106,7 @@ void TComThread::Deliver(TComEvents events)
     }
 }
 
-void TComThread::ReportDeviceLost()
-{
-    TBComPort* port = FPort;
-    port->FDeviceLost = true;
-    const std::uint64_t session = port->FSession;
-    QMetaObject::invokeMethod(
-        port,
-        [port, session] {
-            if (!port->FConnected || port->FSession != session || !port->OnDeviceLost)
-                return;
-            try {
-                port->OnDeviceLost(port);
-            } catch (const std::exception& error) {
-                ReportPortError(error);
-            } catch (...) {
-                ReportPortError(std::runtime_error("Неизвестная ошибка в обработчике порта"));
-            }
-        },
-        Qt::QueuedConnection);
-}
+void TComThread::ReportDeviceLost() { FPort->AnnounceDeviceLost(); }
 
 void TComThread::run()
 {

@@ -17,36 +17,62 @@ QByteArray LinkTarget(const QByteArray& path)
     return n < 0 ? QByteArray() : QByteArray(buffer, n);
 }
 
+// Everyone's simulators share the directory, so anyone may add links to it.
+bool MakeSharedDir(const QByteArray& dir)
+{
+    if (mkdir(dir.constData(), 01777) == 0)
+        chmod(dir.constData(), 01777);
+    else if (errno != EEXIST)
+        return false;
+    return true;
+}
+
+// Links path to target, replacing a link that leads nowhere or to target already.
+bool TakeLink(const QByteArray& path, const QByteArray& target)
+{
+    if (symlink(target.constData(), path.constData()) == 0)
+        return true;
+    if (errno != EEXIST)
+        return false;
+    struct stat info {};
+    if (lstat(path.constData(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+        errno = EEXIST;
+        return false;
+    }
+    const bool dangling = stat(path.constData(), &info) != 0;
+    if ((!dangling && LinkTarget(path) != target) || unlink(path.constData()) != 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return symlink(target.constData(), path.constData()) == 0;
+}
+
 } // namespace
 
 QString PublishLink(const QString& dir, const QString& target, const QString& stem)
 {
     const QByteArray d = dir.toLocal8Bit();
-    // Everyone's simulators share the directory, so anyone may add links to it.
-    if (mkdir(d.constData(), 01777) == 0)
-        chmod(d.constData(), 01777);
-    else if (errno != EEXIST)
+    if (!MakeSharedDir(d))
         return {};
     const QByteArray t = target.toLocal8Bit();
     for (int n = 0; n < 1000; ++n) {
         const QByteArray path = d + '/' + stem.toLocal8Bit() + QByteArray::number(n);
-        if (symlink(t.constData(), path.constData()) == 0)
+        if (TakeLink(path, t))
             return QString::fromLocal8Bit(path);
         if (errno != EEXIST)
             return {};
-        struct stat info {};
-        if (lstat(path.constData(), &info) != 0 || !S_ISLNK(info.st_mode))
-            continue;
-        const bool dangling = stat(path.constData(), &info) != 0;
-        if (!dangling && LinkTarget(path) != t)
-            continue;
-        if (unlink(path.constData()) != 0)
-            continue;
-        if (symlink(t.constData(), path.constData()) == 0)
-            return QString::fromLocal8Bit(path);
     }
     errno = EEXIST;
     return {};
+}
+
+QString PublishStableLink(const QString& dir, const QString& name, const QString& target)
+{
+    const QByteArray d = dir.toLocal8Bit();
+    if (!MakeSharedDir(d))
+        return {};
+    const QByteArray path = d + '/' + name.toLocal8Bit();
+    return TakeLink(path, target.toLocal8Bit()) ? QString::fromLocal8Bit(path) : QString();
 }
 
 void UnpublishLink(const QString& link, const QString& target)

@@ -12,4 +12,9 @@ QString PublishLink(const QString& dir, const QString& target, const QString& st
 // taken the name over meanwhile.
 void UnpublishLink(const QString& link, const QString& target);
 
+// Publishes target as dir/name exactly, as a stable (by-id) link: taken over
+// only from a link that leads nowhere or to target. Creates dir when missing.
+// Returns the link's path, or empty with errno set (EEXIST: another live one).
+QString PublishStableLink(const QString& dir, const QString& name, const QString& target);
+
 } // namespace sim

@@ -9,6 +9,9 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <csignal>
@@ -116,6 +119,84 @@ void WriteAll(int fd, const QByteArray& bytes)
     }
 }
 
+// The simulator's end of the line: a pseudo-terminal published as a port,
+// which it can pull out and plug in again as a technician does with a USB
+// adapter: the program's side hangs up and the link vanishes; plugged in, a
+// new pseudo-terminal is published, under the stable link of the same name.
+struct TPlug {
+    int Master = -1;
+    int Slave = -1;
+    QString SlaveName;
+    QString Link;
+    QString StableLink;
+    bool In() const { return Master >= 0; }
+};
+
+bool PlugIn(TPlug& plug, const QString& dir, const QString& stableName, QString& error)
+{
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+        error = QString("pseudo-terminal: %1").arg(std::strerror(errno));
+        if (master >= 0)
+            close(master);
+        return false;
+    }
+    const QString slaveName = QString::fromLocal8Bit(ptsname(master));
+    // Holding the slave open ourselves keeps the master from hanging up when the
+    // program closes the port, so poll never spins on POLLHUP between sessions.
+    const int slave = open(slaveName.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slave < 0) {
+        error = QString("%1: %2").arg(slaveName, std::strerror(errno));
+        close(master);
+        return false;
+    }
+    termios tio{};
+    tcgetattr(slave, &tio);
+    cfmakeraw(&tio);
+    cfsetispeed(&tio, B19200);
+    cfsetospeed(&tio, B19200);
+    tcsetattr(slave, TCSANOW, &tio);
+
+    const QString link = sim::PublishLink(dir, slaveName);
+    QString stable;
+    if (!link.isEmpty() && !stableName.isEmpty()) {
+        stable = sim::PublishStableLink(QDir(dir).filePath(zorvex::ByIdFolder), stableName, slaveName);
+        if (stable.isEmpty())
+            sim::UnpublishLink(link, slaveName);
+    }
+    if (link.isEmpty() || (!stableName.isEmpty() && stable.isEmpty())) {
+        error = QString("cannot publish the port in %1: %2").arg(dir, std::strerror(errno));
+        close(slave);
+        close(master);
+        return false;
+    }
+    plug = {master, slave, slaveName, link, stable};
+    return true;
+}
+
+void Unplug(TPlug& plug)
+{
+    if (!plug.In())
+        return;
+    if (!plug.StableLink.isEmpty())
+        sim::UnpublishLink(plug.StableLink, plug.SlaveName);
+    sim::UnpublishLink(plug.Link, plug.SlaveName);
+    close(plug.Slave);
+    close(plug.Master);
+    plug = {};
+}
+
+// "AFTER[,DOWN]" in seconds; DOWN is 2 when left out.
+bool ParseUnplug(const QString& text, double& after, double& down)
+{
+    const QStringList parts = text.split(',');
+    bool okAfter = false;
+    bool okDown = true;
+    after = parts.value(0).toDouble(&okAfter);
+    down = parts.size() == 2 ? parts[1].toDouble(&okDown) : 2.0;
+    return parts.size() <= 2 && okAfter && okDown && after > 0 && down > 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -138,8 +219,17 @@ int main(int argc, char** argv)
         {"late", QString("Share of answers sent late (%1 ms).").arg(sim::TBus::LateMs), "share"},
         {"seed", "Seed of live values and faults (default 1).", "n"},
         {"log", "One line per exchange on stderr."},
-        {"print-port", "Print the link's path on stdout once serving, and at the end the number of requests that "
-                       "arrived while an answer was still on the line (\"collisions N\")."},
+        {"print-port", "Print the link's path on stdout once serving, and again after each re-plug; at the end the "
+                       "number of requests that arrived while an answer was still on the line (\"collisions N\")."},
+        {"unplug",
+         "Play a pulled USB adapter: AFTER seconds into serving, and again after each re-plug, the port vanishes "
+         "for DOWN seconds (default 2). SIGUSR1 pulls it and SIGUSR2 plugs it back at any time.",
+         "after[,down]"},
+        {"serial",
+         QString("Serial number of the simulated adapter: it keeps the stable link %1/zorvex-sim-SERIAL across "
+                 "re-plugs (default with --unplug: the process number).")
+             .arg(zorvex::ByIdFolder),
+         "serial"},
     });
     p.process(app);
 
@@ -166,6 +256,18 @@ int main(int argc, char** argv)
     if (!ok || turnaround < 0)
         Fail("--turnaround: milliseconds are expected");
     const bool fast = p.isSet("fast");
+    double unplugAfter = 0;
+    double unplugDown = 0;
+    if (p.isSet("unplug") && !ParseUnplug(p.value("unplug"), unplugAfter, unplugDown))
+        Fail("--unplug: seconds AFTER[,DOWN] above 0 are expected");
+    QString stableName;
+    if (p.isSet("serial") || p.isSet("unplug")) {
+        const QString serial =
+            p.isSet("serial") ? p.value("serial") : QString::number(QCoreApplication::applicationPid());
+        if (serial.isEmpty() || serial.contains(QRegularExpression("[^A-Za-z0-9_.-]")))
+            Fail("--serial: letters, digits, \"_\", \".\" and \"-\" are expected");
+        stableName = "zorvex-sim-" + serial;
+    }
 
     sim::TBus bus(seed);
     for (const sim::TDeviceSpec& d : devices)
@@ -180,59 +282,108 @@ int main(int argc, char** argv)
     sigaddset(&mask, SIGINT);
     sigaddset(&mask, SIGTERM);
     sigaddset(&mask, SIGHUP);
+    sigaddset(&mask, SIGUSR1);
+    sigaddset(&mask, SIGUSR2);
     sigprocmask(SIG_BLOCK, &mask, nullptr);
     const int signalFd = signalfd(-1, &mask, SFD_CLOEXEC);
     if (signalFd < 0)
         Fail(QString("signalfd: %1").arg(std::strerror(errno)));
     std::signal(SIGPIPE, SIG_IGN);
 
-    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
-        Fail(QString("pseudo-terminal: %1").arg(std::strerror(errno)));
-    const QString slaveName = QString::fromLocal8Bit(ptsname(master));
-    // Holding the slave open ourselves keeps the master from hanging up when the
-    // program closes the port, so poll never spins on POLLHUP between sessions.
-    const int slave = open(slaveName.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (slave < 0)
-        Fail(QString("%1: %2").arg(slaveName, std::strerror(errno)));
-    termios tio{};
-    tcgetattr(slave, &tio);
-    cfmakeraw(&tio);
-    cfsetispeed(&tio, B19200);
-    cfsetospeed(&tio, B19200);
-    tcsetattr(slave, TCSANOW, &tio);
-
     const QString dir = p.isSet("dir") ? p.value("dir") : QString(zorvex::VirtualPortDir);
-    const QString link = sim::PublishLink(dir, slaveName);
-    if (link.isEmpty())
-        Fail(QString("cannot publish the port in %1: %2").arg(dir, std::strerror(errno)));
-    if (p.isSet("print-port")) {
-        std::printf("%s\n", qPrintable(link));
-        std::fflush(stdout);
-    }
-    std::fprintf(stderr, "zorvex-sim: serving %zu device(s) on %s (%s)\n", devices.size(), qPrintable(link),
-                 qPrintable(slaveName));
+    TPlug plug;
+    if (!PlugIn(plug, dir, stableName, error))
+        Fail(error);
+    const auto printPort = [&] {
+        if (p.isSet("print-port")) {
+            std::printf("%s\n", qPrintable(plug.Link));
+            std::fflush(stdout);
+        }
+    };
+    printPort();
+    std::fprintf(stderr, "zorvex-sim: serving %zu device(s) on %s (%s)\n", devices.size(), qPrintable(plug.Link),
+                 qPrintable(plug.SlaveName));
 
-    sim::TLine line;
-    line.SetTurnaroundUs(fast ? 0 : turnaround * 1000LL);
+    const auto freshLine = [&] {
+        sim::TLine fresh;
+        fresh.SetTurnaroundUs(fast ? 0 : turnaround * 1000LL);
+        return fresh;
+    };
+    sim::TLine line = freshLine();
+    termios tio{};
     long long quietUntil = 0;
     long long collisions = 0;
+    const bool scheduled = unplugAfter > 0;
+    const auto afterUs = [](double seconds) { return NowUs() + static_cast<long long>(seconds * 1e6); };
+    long long unplugAt = scheduled ? afterUs(unplugAfter) : -1;
+    long long replugAt = -1;
+    const auto pull = [&] {
+        if (!plug.In())
+            return;
+        Unplug(plug);
+        line = freshLine(); // what was on its way goes with the adapter
+        unplugAt = -1;
+        replugAt = scheduled ? afterUs(unplugDown) : -1;
+        std::fprintf(stderr, "zorvex-sim: unplugged\n");
+    };
+    const auto plugBack = [&] {
+        if (plug.In())
+            return;
+        replugAt = -1;
+        if (!PlugIn(plug, dir, stableName, error)) {
+            std::fprintf(stderr, "zorvex-sim: %s; trying again\n", qPrintable(error));
+            replugAt = afterUs(1);
+            return;
+        }
+        unplugAt = scheduled ? afterUs(unplugAfter) : -1;
+        printPort();
+        std::fprintf(stderr, "zorvex-sim: plugged in again on %s (%s)\n", qPrintable(plug.Link),
+                     qPrintable(plug.SlaveName));
+    };
+
     for (;;) {
         const long long now = NowUs();
         long long waitUs = -1;
+        const auto until = [&](long long at) {
+            if (at >= 0)
+                waitUs = waitUs < 0 ? std::max(0LL, at - now) : std::min(waitUs, std::max(0LL, at - now));
+        };
         if (!line.Empty())
-            waitUs = std::max(0LL, line.NextDueUs() - now);
+            until(line.NextDueUs());
         const bool quiet = now < quietUntil;
         if (quiet)
-            waitUs = waitUs < 0 ? quietUntil - now : std::min(waitUs, quietUntil - now);
+            until(quietUntil);
+        until(unplugAt);
+        until(replugAt);
         // While quiet the master is left out entirely: a hang-up is reported even
         // to a descriptor that asks for nothing.
+        const int master = plug.Master; // -1 while unplugged: poll leaves it out
         pollfd fds[2] = {{signalFd, POLLIN, 0}, {quiet ? -1 : master, POLLIN, 0}};
         const int timeoutMs = waitUs < 0 ? -1 : static_cast<int>((waitUs + 999) / 1000);
         if (poll(fds, 2, timeoutMs) < 0 && errno != EINTR)
             Fail(QString("poll: %1").arg(std::strerror(errno)));
-        if (fds[0].revents & POLLIN)
-            break;
+        if (fds[0].revents & POLLIN) {
+            signalfd_siginfo info{};
+            if (read(signalFd, &info, sizeof info) != sizeof info)
+                continue;
+            if (info.ssi_signo == SIGUSR1)
+                pull();
+            else if (info.ssi_signo == SIGUSR2)
+                plugBack();
+            else
+                break;
+            continue;
+        }
+        if (unplugAt >= 0 && NowUs() >= unplugAt) {
+            pull();
+            continue;
+        }
+        if (replugAt >= 0 && NowUs() >= replugAt) {
+            plugBack();
+            continue;
+        }
+        if (!plug.In())
+            continue;
         if (fds[1].revents & POLLIN) {
             char buffer[4096];
             const ssize_t n = read(master, buffer, sizeof buffer);
@@ -242,7 +393,7 @@ int main(int argc, char** argv)
                 else if (baud > 0)
                     line.SetBaud(baud);
                 else
-                    line.SetBaud(tcgetattr(slave, &tio) == 0 ? BaudOf(cfgetospeed(&tio)) : 19200);
+                    line.SetBaud(tcgetattr(plug.Slave, &tio) == 0 ? BaudOf(cfgetospeed(&tio)) : 19200);
                 const QByteArray heard(buffer, n);
                 if (heard.contains('#') && line.Answering(NowUs()))
                     ++collisions;
@@ -265,9 +416,9 @@ int main(int argc, char** argv)
     }
     if (collisions > 0)
         std::fprintf(stderr, "zorvex-sim: %lld request(s) arrived while an answer was on the line\n", collisions);
-    sim::UnpublishLink(link, slaveName);
-    close(slave);
-    close(master);
+    Unplug(plug);
+    if (!stableName.isEmpty())
+        rmdir(QFile::encodeName(QDir(dir).filePath(zorvex::ByIdFolder)).constData()); // only when empty
     std::fprintf(stderr, "zorvex-sim: stopped\n");
     return 0;
 }

@@ -9,7 +9,24 @@
 
 namespace ui {
 
-void HandleException(const std::exception& error) { ShowError(QString::fromUtf8(error.what())); }
+namespace {
+
+SilentErrors& Silent()
+{
+    static SilentErrors silent;
+    return silent;
+}
+
+} // namespace
+
+void SetSilentErrors(SilentErrors isSilent) { Silent() = std::move(isSilent); }
+
+void HandleException(const std::exception& error)
+{
+    if (Silent() && Silent()(error))
+        return;
+    ShowError(QString::fromUtf8(error.what()));
+}
 
 void HandleUnknownException() { ShowError(QStringLiteral("Неизвестная ошибка")); }
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include <exception>
+#include <functional>
 
 namespace ui {
 
@@ -10,6 +11,11 @@ namespace ui {
 // event loop. Also called by the port's event thread for its deliveries.
 void HandleException(const std::exception& error);
 void HandleUnknownException();
+
+// Picks the errors that have been told another way already (a vanished port is
+// told once, as its loss); HandleException shows those no more.
+using SilentErrors = std::function<bool(const std::exception&)>;
+void SetSilentErrors(SilentErrors isSilent);
 
 // Wraps a handler for connect(): what it throws goes to the error box instead
 // of unwinding through the signal that called it.

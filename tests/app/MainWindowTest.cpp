@@ -8,12 +8,12 @@
 #include "ui/ComboBox.h"
 #include "ui/MaskEdit.h"
 
+#include "ui/LogView.h"
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
@@ -217,30 +217,52 @@ TEST_F(MainWindowTest, StartWithClosedPortIsAcceptedButSendsNothing)
     EXPECT_FALSE(form->Timer1->isActive());
 }
 
-TEST_F(MainWindowTest, VanishedDeviceClosesThePortStopsPollingAndSaysSoOnce)
+TEST_F(MainWindowTest, APulledAdapterMeansNoBoxWhileItsLossIsAwaited)
 {
     ReadyToStart();
     form->Button1->click();
     EXPECT_EQ(Line(9), QByteArray("#1001T39\r"));
-    CloseMaster(); // the adapter is pulled
+    CloseMaster();
+    // The response timer finds the line dead before the port's thread has said so.
+    QMetaObject::invokeMethod(form->Timer1, "timeout");
+    ASSERT_TRUE(WaitFor([&] { return form->Edit1->text().startsWith("Связь с портом vtest0 потеряна"); }));
+    EXPECT_FALSE(form->BComPort1->Connected());
+    EXPECT_TRUE(messages.Texts.isEmpty()) << messages.Texts.join('|').toStdString();
+    form->Button1->click(); // "Стоп" ends the wait
+    EXPECT_EQ(form->Edit1->text(), "Опрос остановлен");
+    EXPECT_TRUE(messages.Texts.isEmpty());
+}
+
+TEST_F(MainWindowTest, EachPortOfTheListShowsItsDeviceAsToolTip)
+{
+    const int index = form->ComboBox1->findText("vtest0");
+    ASSERT_GE(index, 0);
+    EXPECT_EQ(form->ComboBox1->itemData(index, Qt::ToolTipRole).toString(),
+              QFileInfo(SlavePath).canonicalFilePath() + "\nВиртуальный порт");
+    Pick(form->ComboBox1, "vtest0");
+    EXPECT_EQ(form->Memo1->toPlainText(), "Порт vtest0 открыт: виртуальный, " + SlavePath);
+}
+
+TEST_F(MainWindowTest, VanishedDeviceWithoutPollingClosesThePortAndSaysSoOnce)
+{
+    ReadyToStart();
+    form->Button1->click();
+    EXPECT_EQ(Line(9), QByteArray("#1001T39\r"));
+    form->Button1->click(); // "Стоп": polling waits for the same adapter only while it runs
+    CloseMaster();          // the adapter is pulled
     ASSERT_TRUE(WaitFor([&] { return !form->BComPort1->Connected(); }));
     EXPECT_TRUE(WaitFor([&] { return messages.Texts.size() == 1; }));
-    EXPECT_TRUE(messages.Texts[0].contains("vtest0"));
+    EXPECT_EQ(messages.Texts[0],
+              "Связь с портом vtest0 потеряна: устройство отключено. Порт закрыт, опрос остановлен.");
     EXPECT_FALSE(PollActive);
     EXPECT_EQ(form->Button1->text(), "Старт");
     EXPECT_EQ(form->Edit1->text(), "Опрос остановлен");
-    EXPECT_EQ(Panel()->Losses, 1) << "the panel shows the loss too";
+    EXPECT_EQ(Panel()->Losses, 0) << "stopped before: the panel keeps what it showed at the stop";
     EXPECT_EQ(form->ComboBox1->currentIndex(), -1);
     EXPECT_EQ(form->FDeviceKind, devices::TDeviceKind::Olvin4);
 
     // The adapter is back under the same name: picking it reopens it.
-    int slave = -1;
-    ASSERT_EQ(::openpty(&Master, &slave, nullptr, nullptr, nullptr), 0);
-    const QString path = QString::fromLocal8Bit(::ttyname(slave));
-    ::close(slave);
-    const QByteArray link = QDir(Dir.path()).filePath(QStringLiteral("vtest0")).toLocal8Bit();
-    ::unlink(link.constData());
-    ASSERT_EQ(::symlink(path.toLocal8Bit().constData(), link.constData()), 0);
+    Replug();
     form->ComboBox1->showPopup(); // the list is read again as it opens
     form->ComboBox1->hidePopup();
     Pick(form->ComboBox1, "vtest0");

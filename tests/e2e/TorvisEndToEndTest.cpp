@@ -131,13 +131,14 @@ TEST_F(TorvisProgram, AnUnpluggedLineIsShownOnThePanelAndNothingSpins)
     ASSERT_NE(panel, nullptr);
     Sim.kill();
     ASSERT_TRUE(Sim.waitForFinished(10000));
+    // Polling waits for the adapter to come back, with no box; the panel's
+    // values are not live any more.
     ASSERT_TRUE(WaitFor([&] { return panel->Edit1->text() == "НЕТ СВЯЗИ"; }));
-    EXPECT_TRUE(WaitFor([&] { return Messages.size() == 1; }));
-    EXPECT_TRUE(Messages.value(0).contains(PortName));
-    EXPECT_FALSE(PollActive);
+    EXPECT_TRUE(form->Edit1->text().contains(PortName)) << form->Edit1->text().toStdString();
+    EXPECT_TRUE(PollActive);
     EXPECT_FALSE(form->BComPort1->Connected());
     ExpectQuiet();
-    EXPECT_EQ(Messages.size(), 1);
+    EXPECT_TRUE(Messages.isEmpty()) << Messages.join('|').toStdString();
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -152,8 +153,42 @@ protected:
         zorvex::detail::ListComPorts(Sys.path(), Dev.path(), Virt.path(), list);
         return list;
     }
+    // A file of the fake device tree, with its folders.
+    void Put(const QString& path, const QByteArray& text)
+    {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(path).path()));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+    void Link(const QString& target, const QString& link)
+    {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(link).path()));
+        ASSERT_EQ(::symlink(target.toLocal8Bit().constData(), link.toLocal8Bit().constData()), 0);
+    }
+    // A tty whose device is the folder devicePath of the fake device tree, bound to driver.
+    void AddDeviceTty(const QString& name, const QString& devicePath, const QString& driver)
+    {
+        const QString device = Devices.filePath(devicePath);
+        ASSERT_TRUE(QDir().mkpath(device));
+        Link(Devices.filePath("bus/drivers/" + driver), device + "/driver");
+        ASSERT_TRUE(QDir().mkpath(Devices.filePath("bus/drivers/" + driver)));
+        Link(device, QDir(Sys.path()).filePath(name + "/device"));
+        Put(QDir(Dev.path()).filePath(name), {});
+    }
+    void AddUsbDevice(const QString& path, const QByteArray& vendor, const QByteArray& product, const QByteArray& maker,
+                      const QByteArray& name, const QByteArray& serial)
+    {
+        const QString dir = Devices.filePath(path);
+        Put(dir + "/idVendor", vendor + '\n');
+        Put(dir + "/idProduct", product + '\n');
+        Put(dir + "/manufacturer", maker + '\n');
+        Put(dir + "/product", name + '\n');
+        if (!serial.isEmpty())
+            Put(dir + "/serial", serial + '\n');
+    }
 
-    QTemporaryDir Sys, Dev, Virt;
+    QTemporaryDir Sys, Dev, Virt, Devices;
 };
 
 TEST_F(PortListTest, RealPortsWithoutPhantomUartsSortedCaseInsensitively)
@@ -205,4 +240,102 @@ TEST_F(PortListTest, NamesResolveToTheVirtualLinkOrToDev)
     EXPECT_TRUE(ResolvePortPath(QString()).isEmpty());
     SetVirtualPortDirectory(saved);
     EXPECT_EQ(VirtualPortDirectory(), QStringLiteral("/tmp/zorvex-ports"));
+}
+
+TEST_F(PortListTest, EachPortCarriesTheIdentityOfItsAdapter)
+{
+    const QString usb1 = QStringLiteral("pci0000:00/usb1/1-1");
+    AddUsbDevice(usb1, "0403", "6001", "FTDI", "FT232R USB UART", "A50285BI");
+    AddDeviceTty(QStringLiteral("ttyUSB0"), usb1 + "/1-1:1.0/ttyUSB0", QStringLiteral("ftdi_sio"));
+    Put(Devices.filePath(usb1 + "/1-1:1.0/ttyUSB0/latency_timer"), "16\n");
+    Link(QStringLiteral("../../ttyUSB0"),
+         QDir(Dev.path()).filePath("serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"));
+    const QString usb2 = QStringLiteral("pci0000:00/usb1/1-2");
+    AddUsbDevice(usb2, "2341", "0043", "Arduino (www.arduino.cc)", "", "");
+    AddDeviceTty(QStringLiteral("ttyACM0"), usb2 + "/1-2:1.0", QStringLiteral("cdc_acm"));
+    AddDeviceTty(QStringLiteral("ttyS0"), QStringLiteral("platform/serial8250/serial8250:0.0"),
+                 QStringLiteral("serial8250"));
+    Put(QDir(Sys.path()).filePath("ttyS0/type"), "4\n");
+    Put(QDir(Dev.path()).filePath("pts7"), {});
+    AddLink(QStringLiteral("vsim0"), QDir(Dev.path()).filePath("pts7"));
+    Link(QDir(Dev.path()).filePath("pts7"), QDir(Virt.path()).filePath("by-id/zorvex-sim-42"));
+
+    const QList<TPortIdentity> ports = zorvex::detail::ListComPortIdentities(Sys.path(), Dev.path(), Virt.path());
+    const QString dev = QFileInfo(Dev.path()).canonicalFilePath();
+    const QString virt = QFileInfo(Virt.path()).canonicalFilePath();
+    // Name, device, driver, USB ids, maker, product, serial, by-id link, latency timer, virtual.
+    QStringList got;
+    for (const TPortIdentity& id : ports)
+        got << QStringList{id.Name,
+                           id.Device,
+                           id.Driver,
+                           id.VendorId,
+                           id.ProductId,
+                           id.Manufacturer,
+                           id.Product,
+                           id.Serial,
+                           id.ById,
+                           QString::number(id.LatencyTimerMs),
+                           id.Virtual ? "virtual" : ""}
+                   .join('|');
+    EXPECT_EQ(got, QStringList({
+                       "ttyACM0|" + dev + "/ttyACM0|cdc_acm|2341|0043|Arduino (www.arduino.cc)||||-1|",
+                       "ttyS0|" + dev + "/ttyS0|serial8250|||||||-1|",
+                       "ttyUSB0|" + dev + "/ttyUSB0|ftdi_sio|0403|6001|FTDI|FT232R USB UART|A50285BI|" + dev +
+                           "/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0|16|",
+                       "vsim0|" + dev + "/pts7|||||||" + virt + "/by-id/zorvex-sim-42|-1|virtual",
+                   }));
+    EXPECT_EQ(List(), QStringList({"ttyACM0", "ttyS0", "ttyUSB0", "vsim0"}));
+
+    const TPortIdentity& ftdi = ports[2];
+    EXPECT_EQ(PortToolTip(ftdi), dev +
+                                     "/ttyUSB0\nДрайвер: ftdi_sio\nUSB: 0403:6001\nИзготовитель: FTDI\n"
+                                     "Изделие: FT232R USB UART\nСерийный номер: A50285BI\nТаймер задержки: 16 мс\n" +
+                                     dev + "/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+    EXPECT_EQ(PortDescription(ftdi), dev +
+                                         "/ttyUSB0, ftdi_sio, USB 0403:6001, FTDI FT232R USB UART, серийный номер "
+                                         "A50285BI, " +
+                                         dev +
+                                         "/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0, "
+                                         "таймер задержки 16 мс");
+    EXPECT_EQ(PortDescription(ports[3]), "виртуальный, " + dev + "/pts7, " + virt + "/by-id/zorvex-sim-42");
+}
+
+TEST(PortSearch, TheSameAdapterByItsStableLinkElseByName)
+{
+    const auto port = [](const char* name, const char* byId) {
+        TPortIdentity id;
+        id.Name = QString::fromLatin1(name);
+        id.ById = QString::fromLatin1(byId);
+        return id;
+    };
+    struct Row {
+        const char* What;
+        QList<TPortIdentity> Ports;
+        TPortIdentity Lost;
+        QString Found;
+    };
+    const Row rows[] = {
+        {"back under its name",
+         {port("ttyUSB0", "/dev/serial/by-id/usb-FTDI_A5")},
+         port("ttyUSB0", "/dev/serial/by-id/usb-FTDI_A5"),
+         "ttyUSB0"},
+        {"back under another name",
+         {port("ttyUSB0", "/dev/serial/by-id/usb-Other"), port("ttyUSB1", "/dev/serial/by-id/usb-FTDI_A5")},
+         port("ttyUSB0", "/dev/serial/by-id/usb-FTDI_A5"),
+         "ttyUSB1"},
+        {"another adapter took the name",
+         {port("ttyUSB0", "/dev/serial/by-id/usb-Other")},
+         port("ttyUSB0", "/dev/serial/by-id/usb-FTDI_A5"),
+         ""},
+        {"not back yet", {port("ttyS0", "")}, port("ttyUSB0", "/dev/serial/by-id/usb-FTDI_A5"), ""},
+        {"no stable link: the name", {port("vsim0", "")}, port("vsim0", ""), "vsim0"},
+        {"no stable link, not back", {port("vsim1", "")}, port("vsim0", ""), ""},
+        {"two names of the device: the old one",
+         {port("vsim0", "/v/by-id/s"), port("vsim1", "/v/by-id/s")},
+         port("vsim1", "/v/by-id/s"),
+         "vsim1"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(zorvex::detail::FindComPort(row.Ports, row.Lost), row.Found) << row.What;
 }

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
@@ -160,11 +161,83 @@ TEST(ZorvexSim, TakesTheFirstFreeNameAndReplacesADanglingLink)
 TEST(ZorvexSim, RefusesBadOptions)
 {
     for (const QStringList& args :
-         {QStringList{"--drop", "1.5"}, QStringList{"--devices", "XYZ:001"}, QStringList{"--baud", "fast"}}) {
+         {QStringList{"--drop", "1.5"}, QStringList{"--devices", "XYZ:001"}, QStringList{"--baud", "fast"},
+          QStringList{"--unplug", "0"}, QStringList{"--unplug", "1,x"}, QStringList{"--serial", "a/b"}}) {
         QProcess p;
         p.start(ZORVEX_SIM_BINARY, args + QStringList{"--dir", "/nonexistent/never"});
         ASSERT_TRUE(p.waitForFinished(kGuardMs));
         EXPECT_NE(p.exitCode(), 0) << args.join(' ').toStdString();
         EXPECT_FALSE(p.readAllStandardError().isEmpty());
     }
+}
+
+namespace {
+
+// Where a link leads, or empty when it leads nowhere.
+QString Target(const QString& link) { return QFileInfo(link).canonicalFilePath(); }
+
+// True once the other side has hung up on fd.
+bool HungUp(int fd)
+{
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, kGuardMs) <= 0)
+        return false;
+    char c;
+    return (p.revents & POLLHUP) || read(fd, &c, 1) <= 0;
+}
+
+} // namespace
+
+TEST(ZorvexSim, PlaysAPulledAdapterAndItsReturnUnderTheSameStableLink)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    TSimProcess sim({"--dir", dir.path(), "--print-port", "--fast", "--serial", "T7"});
+    const QString link = sim.WaitForPort();
+    ASSERT_EQ(link, dir.filePath("vsim0"));
+    const QString stable = dir.filePath("by-id/zorvex-sim-T7");
+    ASSERT_EQ(Target(stable), Target(link));
+    int fd = OpenRaw(link);
+    ASSERT_GE(fd, 0);
+    EXPECT_TRUE(ValidAnswer(Exchange(fd, "#SLT001T").mid(Request("#SLT001T").size())));
+
+    kill(sim.Process().processId(), SIGUSR1); // pulled
+    EXPECT_TRUE(HungUp(fd));
+    close(fd);
+    EXPECT_FALSE(QFileInfo(link).isSymLink());
+    EXPECT_FALSE(QFileInfo(stable).isSymLink());
+
+    // Meanwhile another port took the name, as ttyUSB0 becomes ttyUSB1.
+    ASSERT_EQ(symlink("/dev/null", link.toLocal8Bit().constData()), 0);
+    kill(sim.Process().processId(), SIGUSR2); // plugged in again
+    const QString again = sim.WaitForPort();
+    ASSERT_EQ(again, dir.filePath("vsim1"));
+    EXPECT_EQ(Target(stable), Target(again));
+    fd = OpenRaw(again);
+    ASSERT_GE(fd, 0);
+    EXPECT_TRUE(ValidAnswer(Exchange(fd, "#SLT001T").mid(Request("#SLT001T").size())));
+    close(fd);
+
+    sim.Process().terminate();
+    ASSERT_TRUE(sim.Process().waitForFinished(kGuardMs));
+    EXPECT_EQ(sim.Process().exitCode(), 0);
+    EXPECT_FALSE(QFileInfo(again).isSymLink());
+    EXPECT_FALSE(QFileInfo(dir.filePath("by-id")).exists()) << "the empty by-id folder goes with it";
+}
+
+TEST(ZorvexSim, UnplugsAndPlugsInAgainByItself)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    TSimProcess sim({"--dir", dir.path(), "--print-port", "--fast", "--unplug", "0.5,0.2"});
+    const QString link = sim.WaitForPort();
+    ASSERT_FALSE(link.isEmpty());
+    // On a busy machine the first unplug may come before this open.
+    if (const int fd = OpenRaw(link); fd >= 0) {
+        EXPECT_TRUE(HungUp(fd));
+        close(fd);
+    }
+    EXPECT_EQ(sim.WaitForPort(), link) << "back under its name";
+    const QString stable = dir.filePath("by-id/zorvex-sim-" + QString::number(sim.Process().processId()));
+    EXPECT_EQ(Target(stable), Target(link));
 }

@@ -9,6 +9,8 @@
 #include "ui/Dialogs.h"
 #include "ui/MaskEdit.h"
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStringList>
 

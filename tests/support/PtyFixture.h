@@ -57,6 +57,19 @@ protected:
             ::close(Master);
         Master = -1;
     }
+    // The adapter back on a new pseudo-terminal under the same name.
+    void Replug()
+    {
+        CloseMaster();
+        int slave = -1;
+        ASSERT_EQ(::openpty(&Master, &slave, nullptr, nullptr, nullptr), 0);
+        SlavePath = QString::fromLocal8Bit(::ttyname(slave));
+        ::close(slave);
+        ::fcntl(Master, F_SETFL, ::fcntl(Master, F_GETFL) | O_NONBLOCK);
+        const QByteArray link = QDir(Dir.path()).filePath(QStringLiteral("vtest0")).toLocal8Bit();
+        ::unlink(link.constData());
+        ASSERT_EQ(::symlink(SlavePath.toLocal8Bit().constData(), link.constData()), 0);
+    }
     void Send(const QByteArray& data)
     {
         ASSERT_EQ(::write(Master, data.constData(), static_cast<size_t>(data.size())), data.size());

@@ -22,6 +22,17 @@ TEST(ErrorHandler, WhatAHandlerThrowsIsShownWithBeepAndTheClickReturns)
     EXPECT_EQ(after, 1); // later slots of the same signal still run
 }
 
+TEST(ErrorHandler, ErrorsToldAnotherWayAreNotShownAgain)
+{
+    MessageRecorder messages;
+    ui::SetSilentErrors([](const std::exception& e) { return dynamic_cast<const std::range_error*>(&e) != nullptr; });
+    ui::HandleException(std::range_error("Ошибка чтения из порта"));
+    ui::HandleException(std::runtime_error("Ошибка записи в порт"));
+    ui::SetSilentErrors({});
+    ui::HandleException(std::range_error("Ошибка функции ClearCommError"));
+    EXPECT_EQ(messages.Texts, QStringList({"Ошибка записи в порт", "Ошибка функции ClearCommError"}));
+}
+
 TEST(ErrorHandler, NoticesComeWithoutBeep)
 {
     MessageRecorder messages;
