@@ -134,14 +134,21 @@ void TForm1::BuildControls()
     static constexpr int widths[7] = {80, 100, 80, 100, 80, 100, 50};
     const QString captions[7] = {
         QStringLiteral("Запросы"), {}, QStringLiteral("Ответы"), {}, QStringLiteral("Ошибки"), {}, {}};
+    // The panels sit in a box of their own, so a new count repaints its panel
+    // and not the whole status bar.
+    auto* panels = new QWidget(StatusBar1);
+    auto* row = new QHBoxLayout(panels);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(2);
     for (int i = 0; i < 7; ++i) {
-        auto* label = new QLabel(captions[i], StatusBar1);
+        auto* label = new QLabel(captions[i], panels);
         label->setFixedWidth(widths[i]);
         label->setAlignment(i == 6 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        StatusBar1->addWidget(label);
+        row->addWidget(label);
         FStatusPanels[i] = label;
     }
+    StatusBar1->addWidget(panels);
     setStatusBar(StatusBar1);
 
     auto labelled = [this](QLabel*& label, const QString& caption, QWidget* control, int x, int width) {
@@ -187,6 +194,11 @@ void TForm1::BuildControls()
     CheckBox1 = new QCheckBox(QStringLiteral("Добавить время"), Panel1);
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
     CheckBox1->setGeometry(595, 24, 140, 20);
+
+    FCountersTimer = new QTimer(this);
+    FCountersTimer->setSingleShot(true);
+    FCountersTimer->setInterval(CountersPeriodMs);
+    connect(FCountersTimer, &QTimer::timeout, this, [this] { ShowCounters(); });
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -281,7 +293,12 @@ TDevicePanel* TForm1::HookedPanel(devices::THook hook) const
     return devices::KindHasHook(FDeviceKind, hook) ? HookedPanel() : nullptr;
 }
 
-QString TForm1::StatusPanelText(int index) const { return FStatusPanels.at(index)->text(); }
+QString TForm1::StatusPanelText(int index) const
+{
+    if (FCountersTimer->isActive())
+        ShowCounters();
+    return FStatusPanels.at(index)->text();
+}
 
 QString TForm1::StatusPanelToolTip(int index) const { return FStatusPanels.at(index)->toolTip(); }
 
@@ -366,6 +383,15 @@ void TForm1::SendRequest(const QByteArray& request) { TExchangeEngine::SendReque
 
 void TForm1::UpdateCounters()
 {
+    // Shown at most every CountersPeriodMs: an eye cannot follow more, and a
+    // repaint of the status bar per exchange costs more than the exchange.
+    if (!FCountersTimer->isActive())
+        FCountersTimer->start();
+}
+
+void TForm1::ShowCounters() const
+{
+    FCountersTimer->stop();
     FStatusPanels[1]->setText(QString::number(FRequestCount));
     FStatusPanels[3]->setText(QString::number(FResponseCount));
     FStatusPanels[5]->setText(QString::number(FErrorCount));

@@ -90,6 +90,7 @@ public:
     // Engine.
     void SendRequest(const QByteArray& request) override;
     void UpdateCounters() override;
+    static constexpr int CountersPeriodMs = 40;
 
     // Exchange log.
     void LogLine(const QByteArray& text) override;
@@ -121,10 +122,12 @@ private:
     // Lists the machine's ports again, keeping the chosen one selected if it is still there.
     void RefreshPortList();
     void StopRecordingAfterError(const QString& message);
+    void ShowCounters() const;
 
     TPanelFactory FPanelFactory;
     QPointer<TDevicePanel> FPanel;
     QPointer<QMdiSubWindow> FChild;
+    QTimer* FCountersTimer = nullptr;
     std::array<QLabel*, 7> FStatusPanels{};
     // What the last lost link added to the status line.
     QString FLossSuffix;

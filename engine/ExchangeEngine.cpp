@@ -41,6 +41,8 @@ void TExchangeEngine::SendRequest(const QByteArray& request)
     LogLine(request);
     FLastRequest = request;
     FPort->SetRTS(false);
+    // The echo is the request itself: handed over whole, at its last character.
+    FPort->SetRxGrouping(static_cast<int>(request.size()));
     // An armed timer keeps running: a timer left over from before "Стоп" is
     // not restarted by the next start.
     if (!FResponseTimer->isActive())
@@ -80,8 +82,11 @@ void TExchangeEngine::ReceiveChars(int Count)
         FEchoPending = false;
         FEchoSeen = true;
     }
-    if (!FEchoPending && chunk.contains('\r'))
+    if (!FEchoPending && chunk.contains('\r')) {
         FPort->SetRTS(true);
+        // Nothing is due before the answer's end: it may come as one piece.
+        FPort->SetRxGrouping(0);
+    }
     if (FHolding)
         FQuietTimer.start(); // the line is not quiet yet
     FRxBuffer.append(chunk);

@@ -374,6 +374,13 @@ void TBComPort::SetRTS(bool state)
         Raise(MsgEscape);
 }
 
+void TBComPort::SetRxGrouping(int expect)
+{
+    const std::uint32_t baud = std::max<std::uint32_t>(BaudRateValue(FBaudRate), 1);
+    FRxQuietMs = static_cast<int>(std::clamp<std::uint32_t>((15000 + baud - 1) / baud, 1, 50));
+    FRxGrouping = expect;
+}
+
 void TBComPort::SetDTR(bool state)
 {
     if (!ModemLines(state ? TIOCMBIS : TIOCMBIC, TIOCM_DTR))

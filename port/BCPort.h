@@ -134,6 +134,7 @@ public:
 
     // A device without modem lines (a pseudo-terminal) ignores these.
     void SetRTS(bool state) override;
+    void SetRxGrouping(int expect) override;
     void SetDTR(bool state);
     TModemSignals ModemSignals();
     int InputCount();
@@ -194,7 +195,9 @@ private:
     // Shared with the event thread.
     std::atomic<std::uint64_t> FSession{0};
     std::atomic<bool> FDeviceLost{false};
-    std::atomic<int> FAnnounced{0};      // waiting characters already reported
+    std::atomic<int> FAnnounced{0}; // waiting characters already reported
+    std::atomic<int> FRxGrouping{-1};
+    std::atomic<int> FRxQuietMs{1};      // one and a half character times, rounded up
     std::atomic<bool> FTxPending{false}; // written, not yet seen sent
     std::atomic<std::uint32_t> FErrorWord{0};
 

@@ -31,6 +31,42 @@ bool ReadCounters(int fd, TLineCounters& counters)
     return true;
 }
 
+// Waits while characters keep arriving one at a time, as on a line paced at
+// its speed, until the expected number is there (expect > 0), a burst comes,
+// or the line has been quiet for quietMs; at most 50 ms in all. Returns the
+// characters then waiting; hangUp tells of a device that went away meanwhile.
+int GatherTrickle(int epfd, int fd, int wakeFd, int waiting, int expect, int quietMs, bool& hangUp)
+{
+    for (int spent = 0; spent < 50 && (expect == 0 || waiting < expect); spent += quietMs) {
+        epoll_event ready[2];
+        const int n = ::epoll_wait(epfd, ready, 2, quietMs);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        for (int i = 0; i < n; ++i) {
+            if (ready[i].data.u32 == 0) {
+                // A stop or a write: the caller's loop sees to it.
+                std::uint64_t count;
+                [[maybe_unused]] const ssize_t r = ::read(wakeFd, &count, sizeof count);
+                return waiting;
+            }
+            if (ready[i].events & (EPOLLHUP | EPOLLERR))
+                hangUp = true;
+        }
+        int now = 0;
+        if (hangUp || ::ioctl(fd, FIONREAD, &now) != 0) {
+            hangUp = true;
+            return waiting;
+        }
+        const bool burst = now > waiting + 1;
+        waiting = now;
+        if (burst)
+            break;
+    }
+    return waiting;
+}
+
 } // namespace
 
 void TComThread::SignalClose()
@@ -154,6 +190,11 @@ void TComThread::run()
             continue;
 
         int waiting = 0;
+        if (!hangUp && ::ioctl(fd, FIONREAD, &waiting) == 0) {
+            const int expect = port->FRxGrouping.load();
+            if (expect >= 0 && waiting == port->FAnnounced.load() + 1 && (expect == 0 || waiting < expect))
+                waiting = GatherTrickle(epfd, fd, port->FWakeFd, waiting, expect, port->FRxQuietMs.load(), hangUp);
+        }
         if (hangUp || ::ioctl(fd, FIONREAD, &waiting) != 0) {
             // Stop watching the descriptor: after a hang-up it is ready forever.
             ::epoll_ctl(epfd, EPOLL_CTL_DEL, fd, nullptr);

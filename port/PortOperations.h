@@ -21,6 +21,11 @@ public:
     // Returns at once with at most count of the characters already waiting.
     virtual int ReadStr(QByteArray& text, int count) = 0;
     virtual void SetRTS(bool state) = 0;
+    // How received characters may be grouped before they are reported: below 0
+    // each arrival at once; 0 until the line is quiet; n until n characters
+    // wait. The engine knows what it waits for (its echo, then an answer) and
+    // so saves a hand-over per character on a slow line. A port may ignore it.
+    virtual void SetRxGrouping(int expect) { (void)expect; }
 
     // Raised on the owner's thread when characters wait; Count is never 0.
     TRxCharEvent OnRxChar;

@@ -55,7 +55,7 @@ TLogView::TLogView(QWidget* parent) : QListView(parent), FModel(new TLogModel(th
     setTextElideMode(Qt::ElideNone);
     setWordWrap(false);
     FFlush.setSingleShot(true);
-    FFlush.setInterval(0);
+    FFlush.setInterval(FlushPeriodMs);
     connect(&FFlush, &QTimer::timeout, this, [this] { Flush(); });
 }
 

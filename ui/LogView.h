@@ -27,12 +27,13 @@ private:
 
 // The exchange log: it keeps its newest lines as a memo does, and shows them
 // as a read-only list that lays out and shapes only the rows on screen. Lines
-// appended within one turn of the event loop reach the list as one batch, so
-// a fast exchange costs no text layout that nobody could see.
+// appended within FlushPeriodMs reach the list as one batch, so a fast
+// exchange costs no text layout that nobody could see.
 class TLogView final : public QListView {
     Q_OBJECT
 public:
     explicit TLogView(QWidget* parent = nullptr);
+    static constexpr int FlushPeriodMs = 40;
 
     void setMaximumBlockCount(int count) { FMaximum = count; }
     void appendPlainText(const QString& line);

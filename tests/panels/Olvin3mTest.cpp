@@ -75,19 +75,8 @@ QStringList LogTexts(const QByteArrayList& log)
     return texts;
 }
 
-class Olvin3m : public PanelTest<TOlvin_3m> {
+class Olvin3m : public PollingPanelTest<TOlvin_3m> {
 protected:
-    void SetUp() override
-    {
-        PanelTest::SetUp();
-        Panel->StartPoll();
-    }
-    void TearDown() override
-    {
-        ui::SetClock({});
-        PanelTest::TearDown();
-    }
-    void Respond(const QByteArray& frame) { Panel->HandleResponse(frame); }
     QStringList StatusTexts() const
     {
         QStringList texts;

@@ -51,19 +51,8 @@ void Choose(QComboBox* box, int index)
 
 QStringList MemoLines(const TSelta& panel) { return panel.Memo1->toPlainText().split(QLatin1Char('\n')); }
 
-class Selta : public PanelTest<TSelta> {
+class Selta : public PollingPanelTest<TSelta> {
 protected:
-    void SetUp() override
-    {
-        PanelTest::SetUp();
-        Panel->StartPoll();
-    }
-    void TearDown() override
-    {
-        ui::SetClock({});
-        PanelTest::TearDown();
-    }
-    void Respond(const QByteArray& frame) { Panel->HandleResponse(frame); }
     // Both channels to one display mode, by clicking their radio buttons.
     void ShowBothIn(int mode)
     {

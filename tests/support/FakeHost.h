@@ -2,6 +2,7 @@
 
 #include "app/DevicePanel.h"
 #include "app/Frames.h"
+#include "ui/Dialogs.h"
 
 #include <QByteArrayList>
 #include <QStringList>
@@ -54,4 +55,20 @@ protected:
     }
     FakeHost Host;
     std::unique_ptr<TPanel> Panel;
+};
+
+// The same after "Старт": the panel polls, and a test's clock is put back.
+template <class TPanel> class PollingPanelTest : public PanelTest<TPanel> {
+protected:
+    void SetUp() override
+    {
+        PanelTest<TPanel>::SetUp();
+        this->Panel->StartPoll();
+    }
+    void TearDown() override
+    {
+        ui::SetClock({});
+        PanelTest<TPanel>::TearDown();
+    }
+    void Respond(const QByteArray& frame) { this->Panel->HandleResponse(frame); }
 };
