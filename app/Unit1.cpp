@@ -300,7 +300,12 @@ QString TForm1::StatusPanelText(int index) const
     return FStatusPanels.at(index)->text();
 }
 
-QString TForm1::StatusPanelToolTip(int index) const { return FStatusPanels.at(index)->toolTip(); }
+QString TForm1::StatusPanelToolTip(int index) const
+{
+    if (FCountersTimer->isActive())
+        ShowCounters();
+    return FStatusPanels.at(index)->toolTip();
+}
 
 void TForm1::SetStatusLine(const QString& text) { Edit1->setText(text); }
 
