@@ -72,7 +72,7 @@ TEST_F(CliTest, EachCommandServesEachModel)
         {"read version --model OV3 --address 001", 1, "version", "~001A"},
         {"read settings --model SLT --address 002", 1, "alarm_mode", "~002u"},
         {"read statistics --model SLT --address 002", 1, "ch1_was_depressurised", "~002S"},
-        {"send --raw #1003T", 1, "", "\"request\":\"#1003T39\""},
+        {"send --raw #1003T", 1, "", "\"request\":\"#1003T3B\""},
     };
     for (const Row& row : rows) {
         const TRun run = RunCli(row.Args.split(' ') + QStringList{"--port", Link()});
