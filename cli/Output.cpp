@@ -5,8 +5,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
-#include <cmath>
-
 namespace cli {
 
 namespace {
