@@ -272,8 +272,12 @@ void TForm1::BComPort1DeviceLost(QObject* Sender)
     QMetaObject::invokeMethod(this, ui::Guard([this] {
                                   const QString name = BComPort1->Port();
                                   ClosePort();
-                                  if (PollActive)
+                                  if (PollActive) {
                                       Button1Click(); // the stop path: button, status line, panel
+                                      // The panel's values are not live any more; it shows the loss.
+                                      if (TDevicePanel* panel = HookedPanel(devices::THook::LinkLost))
+                                          panel->LinkLost();
+                                  }
                                   ComboBox1->setCurrentIndex(-1);
                                   RefreshPortList();
                                   ui::ShowError(QStringLiteral("Связь с портом %1 потеряна: устройство отключено. "

@@ -4,12 +4,12 @@ namespace devices {
 
 const std::array<TDeviceKindInfo, DeviceKindCount>& DeviceKinds()
 {
-    // The fourth model's panel reacts neither to "Стоп" nor to a lost link.
+    // The fourth model's panel has no reaction to "Стоп": its buttons stay usable.
     static const std::array<TDeviceKindInfo, DeviceKindCount> kinds = {{
         {TDeviceKind::Olvin3M, "Ольвин 3М", "#OV3", "OV3", true, true},
         {TDeviceKind::Selta, "Сельта", "#SLT", "SLT", true, true},
         {TDeviceKind::Olvin4, "Ольвин 4э", "#1", "1", true, true},
-        {TDeviceKind::Torvis, "ТОРВИС", "#TRV", "TRV", false, false},
+        {TDeviceKind::Torvis, "ТОРВИС", "#TRV", "TRV", false, true},
     }};
     return kinds;
 }

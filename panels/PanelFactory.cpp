@@ -2,6 +2,7 @@
 
 #include "panels/Olvin4.h"
 #include "panels/Olvin_3.h"
+#include "panels/Torvis.h"
 #include "panels/selta_panel.h"
 
 namespace panels {
@@ -17,6 +18,7 @@ std::unique_ptr<TDevicePanel> CreatePanel(devices::TDeviceKind kind, TPanelHost&
     case TDeviceKind::Olvin4:
         return std::make_unique<TOLVIN4>(host);
     case TDeviceKind::Torvis:
+        return std::make_unique<TTORVIS_form>(host);
     case TDeviceKind::None:
         break;
     }

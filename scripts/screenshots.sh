@@ -46,3 +46,7 @@ shot olvin4.png
 pick_model 0
 click 409 34; click 421 507; sleep 1 # "Старт", then the settings' "Прочитать"
 shot olvin3m.png
+pick_model 3
+click 409 34; sleep 2
+click 450 296; click 420 505; sleep 1 # analog channel 2, "Прочитать"
+shot torvis.png

@@ -9,13 +9,14 @@ namespace sim {
 namespace {
 
 // A level as it travels: a sign place ("0" or "+" for plus, "-") and four
-// characters with one point.
+// characters with one point and a digit, blanks around them allowed ("0125.", "0 1.5").
 std::optional<double> LevelValue(const QByteArray& wire)
 {
     if (wire.size() != 5 || (wire[0] != '0' && wire[0] != '+' && wire[0] != '-'))
         return std::nullopt;
     const QByteArray number = wire.mid(1);
-    if (number.count('.') != 1 || number.startsWith('.') || number.endsWith('.'))
+    if (number.count('.') != 1 ||
+        !std::any_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return std::nullopt;
     bool ok = false;
     const double value = number.toDouble(&ok);

@@ -198,17 +198,17 @@ TEST_F(EngineTest, ModelChangeDuringPollingStopsWithoutStopPoll)
 
 namespace {
 
-// The fourth model has neither a stop nor a link-lost reaction: polling ends at
-// the fifth timeout until the user stops and starts again.
-TEST_F(EngineTest, FourthModelGetsNoStopAndNoLinkLost)
+// The fourth model has no stop reaction, but a lost link reaches it as it does
+// the others, so polling goes on after the fifth timeout.
+TEST_F(EngineTest, FourthModelGetsALinkLostButNoStop)
 {
     form.ComboBox3->setCurrentIndex(3);
     Start();
     for (int i = 0; i < 5; ++i)
         form.Timer1Timer();
-    EXPECT_EQ(Panel().Losses, 0);
-    EXPECT_EQ(port.Written.size(), 5);
-    EXPECT_FALSE(form.Timer1->isActive());
+    EXPECT_EQ(Panel().Losses, 1);
+    EXPECT_EQ(port.Written.size(), 6);
+    EXPECT_TRUE(form.Timer1->isActive());
     form.Button1->click();
     EXPECT_EQ(Panel().Stops, 0);
     port.Receive(Answer + '\r');

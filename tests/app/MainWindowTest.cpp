@@ -229,6 +229,7 @@ TEST_F(MainWindowTest, VanishedDeviceClosesThePortStopsPollingAndSaysSoOnce)
     EXPECT_FALSE(PollActive);
     EXPECT_EQ(form->Button1->text(), "Старт");
     EXPECT_EQ(form->Edit1->text(), "Опрос остановлен");
+    EXPECT_EQ(Panel()->Losses, 1) << "the panel shows the loss too";
     EXPECT_EQ(form->ComboBox1->currentIndex(), -1);
     EXPECT_EQ(form->FDeviceKind, devices::TDeviceKind::Olvin4);
 

@@ -60,7 +60,7 @@ TEST(DeviceKinds, OneRowPerModelInListOrder)
         {TDeviceKind::Olvin3M, "Ольвин 3М", "OV3", "#OV3042TE5\r", true, true},
         {TDeviceKind::Selta, "Сельта", "SLT", "#SLT042T00\r", true, true},
         {TDeviceKind::Olvin4, "Ольвин 4э", "1", "#1042T3E\r", true, true},
-        {TDeviceKind::Torvis, "ТОРВИС", "TRV", "#TRV042T09\r", false, false},
+        {TDeviceKind::Torvis, "ТОРВИС", "TRV", "#TRV042T09\r", false, true},
     };
     for (int index = 0; index < devices::DeviceKindCount; ++index) {
         const auto& row = rows[index];

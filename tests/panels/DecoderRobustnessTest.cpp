@@ -7,6 +7,7 @@
 #include "support/FakeHost.h"
 #include "support/Frames.h"
 #include "support/PanelSnapshot.h"
+#include "support/RandomText.h"
 
 #include <gtest/gtest.h>
 
@@ -20,14 +21,7 @@
 
 namespace {
 
-QByteArray RandomBytes(std::mt19937& rng, int size)
-{
-    static const QByteArray kPicks = "~#\r0123456789-NTuSBDW";
-    QByteArray bytes;
-    for (int i = 0; i < size; ++i)
-        bytes.append(rng() % 3 == 0 ? char(rng() % 256) : kPicks.at(rng() % kPicks.size()));
-    return bytes;
-}
+QByteArray RandomBytes(std::mt19937& rng, int size) { return ::RandomBytes(rng, size, "~#\r0123456789-NTuSBDW"); }
 
 // A frame as a line could bring it: noise, or "~" + number + letter + payload,
 // with its checksum right, wrong or cut off.

@@ -285,6 +285,10 @@ TEST(Torvis, SettingsCalibrationAndDiscreteTypesAreStoredAndReadBack)
     bus.Add<sim::TTorvis>("001");
     EXPECT_EQ(Ask(bus, "#TRV001U2218020.0000.0018.0-01.0"), Request("~001U2"));
     EXPECT_EQ(Ask(bus, "#TRV001u2"), Request("~001u2218020.0000.0018.0-01.0"));
+    // A point last, or an empty place before the digits, is a level the program may write.
+    EXPECT_EQ(Ask(bus, "#TRV001U50000125.0001.0000.0000."), Request("~001U5"));
+    EXPECT_EQ(Ask(bus, "#TRV001U80000 1.5-01.5001.5001.5"), Request("~001U8"));
+    EXPECT_EQ(Ask(bus, "#TRV001u8"), Request("~001u80000 1.5-01.5001.5001.5"));
     EXPECT_EQ(Ask(bus, "#TRV001U910000001"), Request("~001U9"));
     EXPECT_EQ(Ask(bus, "#TRV001u9"), Request("~001u910000001"));
     EXPECT_EQ(Ask(bus, "#TRV001D3850015"), Request("~001D3"));
@@ -297,6 +301,7 @@ TEST(Torvis, SettingsCalibrationAndDiscreteTypesAreStoredAndReadBack)
     for (const QByteArray& body :
          {QByteArray("#TRV001U0218020.0000.0018.0-01.0"), QByteArray("#TRV001U2318020.0000.0018.0-01.0"),
           QByteArray("#TRV001U2220020.0000.0018.0-01.0"), QByteArray("#TRV001U221800200000.0018.0-01.0"),
+          QByteArray("#TRV001U2218020.0000.0018.0-0 . "), QByteArray("#TRV001U2218020.0000.0018.0-1.2."),
           QByteArray("#TRV001U921000001"), QByteArray("#TRV001D385001"), QByteArray("#TRV001d9"),
           QByteArray("#TRV001u")})
         EXPECT_EQ(Ask(bus, body), QByteArray()) << body.constData();

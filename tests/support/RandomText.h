@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <random>
@@ -18,4 +19,13 @@ inline QString RandomText(std::mt19937& rng, int size, const QString& picks)
             text.append(picks.at(rng() % picks.size()));
     }
     return text;
+}
+
+// Mostly the given bytes, a third of them of any value.
+inline QByteArray RandomBytes(std::mt19937& rng, int size, const QByteArray& picks)
+{
+    QByteArray bytes;
+    for (int i = 0; i < size; ++i)
+        bytes.append(rng() % 3 == 0 ? char(rng() % 256) : picks.at(rng() % picks.size()));
+    return bytes;
 }
