@@ -6,6 +6,7 @@
 #include "devices/Olvin3M.h"
 #include "devices/Olvin4.h"
 #include "devices/Selta.h"
+#include "devices/Torvis.h"
 
 #include <QJsonArray>
 #include <QTime>
@@ -113,6 +114,68 @@ TFields Lines(const QStringList& lines)
     return {{"lines", array}};
 }
 
+TFields TorvisStatus(const torvis::TStatus& s)
+{
+    TFields f;
+    // A channel the frame does not reach stays null rather than vanishing.
+    for (int n = 1; n <= torvis::AnalogCount; ++n) {
+        const auto& a = s.Analog[std::size_t(n - 1)];
+        const QString key = QStringLiteral("a%1_").arg(n);
+        f.append({key + "value", a ? QJsonValue(a->Value) : QJsonValue()});
+        f.append({key + "state", a ? QJsonValue(a->StateText) : QJsonValue()});
+        f.append({key + "alarm", a ? QJsonValue(a->Alarm) : QJsonValue()});
+    }
+    for (int n = 1; n <= torvis::DiscreteCount; ++n) {
+        const auto& d = s.Discrete[std::size_t(n - 1)];
+        const QString key = QStringLiteral("d%1_").arg(n);
+        f.append({key + "caption", d ? QJsonValue(d->Caption) : QJsonValue()});
+        f.append({key + "on", d ? QJsonValue(d->Ticked) : QJsonValue()});
+        f.append({key + "indicator", d ? QJsonValue(d->Indicator) : QJsonValue()});
+    }
+    return f;
+}
+
+QJsonValue ListItem(const QStringList& list, int index)
+{
+    return index >= 0 && index < list.size() ? QJsonValue(list[index]) : QJsonValue();
+}
+
+std::optional<TFields> TorvisRead(TReadWhat what, const QByteArray& frame)
+{
+    switch (what) {
+    case TReadWhat::Settings:
+        if (torvis::IsDiscreteTypesAnswer(frame)) {
+            const auto types = torvis::DecodeDiscreteTypes(frame);
+            if (!types)
+                return std::nullopt;
+            TFields f;
+            for (int n = 1; n <= torvis::DiscreteCount; ++n)
+                f.append({QStringLiteral("d%1_type").arg(n),
+                          ListItem(torvis::DiscreteTypeNames(), (*types)[std::size_t(n - 1)])});
+            return f;
+        }
+        if (const auto a = torvis::DecodeAnalogSettings(frame)) {
+            static const char* const levels[torvis::LevelCount] = {"upper", "lower", "alarm_high", "alarm_low"};
+            TFields f{{"channel", a->Channel},
+                      {"sensor_type", ListItem(torvis::SensorTypeNames(), a->SensorType)},
+                      {"unit", ListItem(torvis::UnitSymbols(), a->Unit)}};
+            for (int i = 0; i < torvis::LevelCount; ++i)
+                f.append({levels[i], a->Levels[std::size_t(i)]});
+            return f;
+        }
+        return std::nullopt;
+    case TReadWhat::Version:
+        return TFields{{"version", torvis::DecodeVersion(frame)}};
+    case TReadWhat::Calibration:
+        if (const auto c = torvis::DecodeCalibration(frame))
+            return TFields{{"upper", c->Upper}, {"lower", c->Lower}};
+        return std::nullopt;
+    case TReadWhat::Statistics:
+        break;
+    }
+    return std::nullopt;
+}
+
 QString NoRead(TDeviceKind kind, TReadWhat what)
 {
     static const char* const names[] = {"settings", "statistics", "version", "calibration"};
@@ -138,6 +201,8 @@ std::optional<TFields> DecodeStatusFields(TDeviceKind kind, const QByteArray& fr
         return std::nullopt;
     case TDeviceKind::Olvin4:
         return Olvin4Status(olvin4::DecodeStatus(frame));
+    case TDeviceKind::Torvis:
+        return TorvisStatus(torvis::DecodeStatus(frame));
     default:
         return std::nullopt;
     }
@@ -162,6 +227,28 @@ TReadPlan PlanRead(TDeviceKind kind, TReadWhat what, const QByteArray& number, i
         if (what == TReadWhat::Statistics)
             return {selta::Request(number, "S"), selta::StatisticsLetter, {}};
         break;
+    case TDeviceKind::Torvis: {
+        if (what == TReadWhat::Version)
+            return {torvis::VersionRequest(number), torvis::VersionLetter, {}};
+        if (what == TReadWhat::Statistics)
+            break;
+        // The panel's own checks of the channel give the request or its message.
+        const devices::TChecked checked =
+            what == TReadWhat::Settings
+                ? (channel == 9 ? devices::TChecked::Accept(torvis::DiscreteTypesRequest(number))
+                                : torvis::CheckSettingsRead(number, channel))
+                : torvis::CheckCalibrationRead(number, channel);
+        if (channel == 0)
+            return {{}, 0, Text(TMsg::MissingOption).arg(QStringLiteral("--channel"))};
+        if (!checked.Accepted())
+            return {{},
+                    0,
+                    Text(TMsg::BadValue)
+                        .arg(QStringLiteral("--channel"), QString::number(channel),
+                             English() ? QStringLiteral("a channel 1 to 8 is expected")
+                                       : QStringLiteral("ожидается канал от 1 до 8"))};
+        return {checked.Frame, what == TReadWhat::Settings ? torvis::SettingsLetter : torvis::CalibrationLetter, {}};
+    }
     default:
         break;
     }
@@ -202,6 +289,8 @@ std::optional<TFields> DecodeReadFields(TDeviceKind kind, TReadWhat what, const 
             return f;
         }
         break;
+    case TDeviceKind::Torvis:
+        return TorvisRead(what, frame);
     default:
         break;
     }

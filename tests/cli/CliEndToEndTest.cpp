@@ -72,6 +72,11 @@ TEST_F(CliTest, EachCommandServesEachModel)
         {"read version --model OV3 --address 001", 1, "version", "~001A"},
         {"read settings --model SLT --address 002", 1, "alarm_mode", "~002u"},
         {"read statistics --model SLT --address 002", 1, "ch1_was_depressurised", "~002S"},
+        {"poll --model TRV --address 004 --count 2", 2, "a8_value", "\"model\":\"ТОРВИС\""},
+        {"read settings --model TRV --address 004 --channel 3", 1, "upper", "~004u3"},
+        {"read settings --model TRV --address 004 --channel 9", 1, "d8_type", "~004u9"},
+        {"read version --model TRV --address 004", 1, "version", "~004V"},
+        {"read calibration --model TRV --address 004 --channel 8", 1, "lower", "~004d8"},
         {"send --raw #1003T", 1, "", "\"request\":\"#1003T3B\""},
     };
     for (const Row& row : rows) {
@@ -142,6 +147,14 @@ TEST_F(CliTest, FailuresHaveTheirOwnStatusAndText)
          "ru_RU.UTF-8",
          2,
          "zorvex-cli: у модели «Сельта» нет чтения «calibration»\n"},
+        {{"read", "calibration", "--port", Link(), "--model", "TRV", "--address", "001", "--channel", "9"},
+         "ru_RU.UTF-8",
+         2,
+         "zorvex-cli: неверное значение --channel «9»: ожидается канал от 1 до 8\n"},
+        {{"read", "settings", "--port", Link(), "--model", "TRV", "--address", "001"},
+         "ru_RU.UTF-8",
+         2,
+         "zorvex-cli: не задан параметр --channel\n"},
     };
     for (const Row& row : rows) {
         const TRun run = RunCli(row.Args, row.Lang);
