@@ -3,6 +3,7 @@
 #include "app/Frames.h"
 #include "app/PortReconnect.h"
 #include "devices/Cp1251.h"
+#include "devices/NumberFormat.h"
 #include "port/BCPort.h"
 #include "ui/Application.h"
 #include "ui/ComboBox.h"
@@ -28,6 +29,7 @@
 #include <QVBoxLayout>
 
 #include <cerrno>
+#include <cmath>
 
 namespace {
 
@@ -322,6 +324,13 @@ QString TForm1::StatusPanelText(int index) const
     return FStatusPanels.at(index)->text();
 }
 
+QString TForm1::StatusPanelToolTip(int index) const
+{
+    if (FCountersTimer->isActive())
+        ShowCounters();
+    return FStatusPanels.at(index)->toolTip();
+}
+
 void TForm1::SetStatusLine(const QString& text) { Edit1->setText(text); }
 
 QString TForm1::StatusLine() const { return Edit1->text(); }
@@ -418,6 +427,14 @@ void TForm1::ShowCounters() const
     FStatusPanels[1]->setText(QString::number(FRequestCount));
     FStatusPanels[3]->setText(QString::number(FResponseCount));
     FStatusPanels[5]->setText(QString::number(FErrorCount));
+    const TResponseTimes& t = ResponseTimes();
+    const auto ms = [](double v) { return devices::FormatGeneral(std::round(v * 10) / 10); };
+    const QString tip = t.Count == 0 ? QStringLiteral("Время ответа: ещё нет ответов")
+                                     : QStringLiteral("Время ответа, мс: последнее %1, наименьшее %2, "
+                                                      "среднее %3, наибольшее %4")
+                                           .arg(ms(t.LastMs), ms(t.MinMs), ms(t.MeanMs()), ms(t.MaxMs));
+    for (const int index : {1, 3, 5})
+        FStatusPanels[index]->setToolTip(tip);
 }
 
 void TForm1::BComPort1RxChar(QObject* Sender, int Count)
@@ -428,6 +445,13 @@ void TForm1::BComPort1RxChar(QObject* Sender, int Count)
 
 void TForm1::DeliverFrame(const QByteArray& frame)
 {
+    // The device answers again: the loss named on the status line is over.
+    if (!FLossSuffix.isEmpty()) {
+        const QString line = Edit1->text();
+        if (line.endsWith(FLossSuffix))
+            Edit1->setText(line.chopped(FLossSuffix.size()));
+        FLossSuffix.clear();
+    }
     if (TDevicePanel* panel = HookedPanel())
         panel->HandleResponse(frame);
 }
@@ -440,6 +464,15 @@ void TForm1::DeclareLinkLost()
 {
     if (TDevicePanel* panel = HookedPanel(devices::THook::LinkLost))
         panel->LinkLost();
+    if (!PollActive)
+        return;
+    // After the panel's own reaction, which may have written the line itself;
+    // a cause added by an earlier loss is replaced, not repeated.
+    QString line = Edit1->text();
+    if (!FLossSuffix.isEmpty() && line.endsWith(FLossSuffix))
+        line.chop(FLossSuffix.size());
+    FLossSuffix = QStringLiteral(". Связь потеряна: ") + LossCauseText(LastLossCause());
+    Edit1->setText(line + FLossSuffix);
 }
 
 void TForm1::ReportError(const std::exception& error) { ui::HandleException(error); }

@@ -68,6 +68,7 @@ public:
 
     // Text of a status bar panel (0..6).
     QString StatusPanelText(int index) const;
+    QString StatusPanelToolTip(int index) const;
     // The current device panel, if its model has one.
     TDevicePanel* CurrentPanel() const { return FPanel; }
     QMdiSubWindow* CurrentChild() const { return FChild; }
@@ -130,6 +131,8 @@ private:
     QPointer<QMdiSubWindow> FChild;
     QTimer* FCountersTimer = nullptr;
     std::array<QLabel*, 7> FStatusPanels{};
+    // What the last lost link added to the status line.
+    QString FLossSuffix;
 };
 
 // The reason a file could not be written, in Russian for the common causes

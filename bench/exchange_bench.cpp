@@ -2,7 +2,8 @@
 // engine, port component, Сельта panel, log) against zorvex-sim, beside a bare
 // loop that writes a request and reads its answer with nothing else in the way,
 // paced at 4800 and 19200 bit/s and unpaced, with the window shown (offscreen)
-// and hidden. Run: scripts/bench.sh [seconds] [runs]
+// and hidden; beside them zorvex-cli polling the same simulator.
+// Run: scripts/bench.sh [seconds] [runs]
 #include "app/Frames.h"
 #include "app/Unit1.h"
 #include "panels/PanelFactory.h"
@@ -140,6 +141,39 @@ Result Program(const QString& link, int speedIndex, double seconds, bool shown)
     return r;
 }
 
+double ChildrenCpuSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_CHILDREN, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// zorvex-cli polling the same device: one line per answer on its stdout, its
+// CPU from its rusage once it has been reaped (the simulator is still running).
+Result CommandLine(const QString& link, int speedIndex, double seconds)
+{
+    static constexpr const char* bauds[] = {"2400", "4800", "9600", "19200"};
+    QProcess cli;
+    cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const double cpu = ChildrenCpuSeconds();
+    QElapsedTimer timer;
+    timer.start();
+    cli.start(QStringLiteral(ZORVEX_CLI_BINARY),
+              {"poll", "--port", link, "--baud", bauds[speedIndex], "--model", "SLT", "--address", "001"});
+    qint64 lines = 0;
+    while (timer.elapsed() < seconds * 1000) {
+        cli.waitForReadyRead(100);
+        lines += cli.readAllStandardOutput().count('\n');
+    }
+    Result r;
+    r.Seconds = timer.elapsed() / 1000.0;
+    cli.terminate();
+    cli.waitForFinished(10000);
+    r.Exchanges = static_cast<int>(lines);
+    r.CpuSeconds = ChildrenCpuSeconds() - cpu;
+    return r;
+}
+
 struct Case {
     const char* Name;
     QStringList SimArgs;
@@ -160,7 +194,7 @@ QString Spread(std::vector<double> values, int precision)
 
 void RunCase(const Case& c, const QString& dir, double seconds, int runs)
 {
-    std::vector<double> rate, cpu, core, bareRate, bareCpu, share;
+    std::vector<double> rate, cpu, core, bareRate, bareCpu, share, cliRate, cliCpu, cliShare;
     for (int run = 0; run < runs; ++run) {
         Simulator sim(dir, c.SimArgs);
         const Result program = Program(sim.Link, c.SpeedIndex, seconds, c.Shown);
@@ -171,6 +205,13 @@ void RunCase(const Case& c, const QString& dir, double seconds, int runs)
         bareRate.push_back(bare.PerSecond());
         bareCpu.push_back(bare.CpuUsPerExchange());
         share.push_back(program.PerSecond() / bare.PerSecond());
+        // The window's visibility means nothing to the command line: measured once per pace.
+        if (!c.Shown) {
+            const Result line = CommandLine(sim.Link, c.SpeedIndex, seconds);
+            cliRate.push_back(line.PerSecond());
+            cliCpu.push_back(line.CpuUsPerExchange());
+            cliShare.push_back(line.PerSecond() / bare.PerSecond());
+        }
     }
     std::printf("%s (min / median / max of %d runs of %.0f s)\n"
                 "  program: %s exchanges/s, %s us CPU per exchange, %s %% of a core\n"
@@ -179,6 +220,10 @@ void RunCase(const Case& c, const QString& dir, double seconds, int runs)
                 c.Name, runs, seconds, qPrintable(Spread(rate, 1)), qPrintable(Spread(cpu, 0)),
                 qPrintable(Spread(core, 2)), qPrintable(Spread(bareRate, 1)), qPrintable(Spread(bareCpu, 0)),
                 qPrintable(Spread(share, 2)));
+    if (!cliRate.empty())
+        std::printf("  zorvex-cli poll: %s exchanges/s, %s us CPU per exchange\n"
+                    "  zorvex-cli/bare exchanges: %s\n",
+                    qPrintable(Spread(cliRate, 1)), qPrintable(Spread(cliCpu, 0)), qPrintable(Spread(cliShare, 2)));
     std::fflush(stdout);
 }
 

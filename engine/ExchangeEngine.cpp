@@ -104,10 +104,9 @@ void TExchangeEngine::ReceiveChars(int Count)
     if (!TakeFrame(frame))
         return;
     FResponseTimer->stop();
-    ++FResponseCount;
-    UpdateCounters();
     // While holding back, a frame is a second answer to a request already
-    // answered: it goes on as any frame, but no request waits for it.
+    // answered: it goes on as any frame, but no request waits for it. Measured
+    // before the counters, so what a face shows beside them is this exchange.
     if (!FHolding && FSentAt.isValid()) {
         const double ms = FSentAt.nsecsElapsed() / 1e6;
         FTimes.LastMs = ms;
@@ -116,6 +115,8 @@ void TExchangeEngine::ReceiveChars(int Count)
         FTimes.SumMs += ms;
         ++FTimes.Count;
     }
+    ++FResponseCount;
+    UpdateCounters();
     // An answer after a resend may be the late answer to an earlier send, with
     // the answer to the resend still to come: the next request waits until the
     // line has been quiet.
@@ -134,13 +135,20 @@ void TExchangeEngine::ResponseTimeout()
     FResponseTimer->stop();
     ++FErrorCount;
     ++FRetryCount;
-    if (FRetryCount < 5) {
+    if (FRetryCount < FTimeoutLimit) {
         SendRequest(FLastRequest);
         return;
     }
     FRetryCount = 0;
     FLossCause = FEchoSeen ? TLinkLossCause::NoAnswer : TLinkLossCause::NoEcho;
     DeclareLinkLost();
+}
+
+QString LossCauseText(TLinkLossCause cause)
+{
+    return cause == TLinkLossCause::NoEcho
+               ? QStringLiteral("нет эха от адаптера (проверьте порт, адаптер, проводку)")
+               : QStringLiteral("нет ответа от устройства (проверьте адрес, питание, шину)");
 }
 
 void TExchangeEngine::EndQuiet()

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QString>
 #include <QTimer>
 
 #include <exception>
@@ -25,6 +26,8 @@ struct TResponseTimes {
 
 // Why a link was declared lost.
 enum class TLinkLossCause { NoEcho, NoAnswer };
+// The cause as a technician reads it, with what to check.
+QString LossCauseText(TLinkLossCause cause);
 
 // The rules of the exchange, without a window: one request outstanding, the
 // echo and RTS, frame assembly, the response timer with its four resends, the
@@ -53,6 +56,10 @@ public:
     const TResponseTimes& ResponseTimes() const { return FTimes; }
     TLinkLossCause LastLossCause() const { return FLossCause; }
     bool HoldingBack() const { return FHolding; }
+    // Timeouts in a row that declare the link lost: 5 (four resends) unless a
+    // face that asks many addresses once each sets fewer.
+    void SetTimeoutLimit(int limit) { FTimeoutLimit = limit < 1 ? 1 : limit; }
+    int TimeoutLimit() const { return FTimeoutLimit; }
 
     // Engine state.
     QByteArray FRxBuffer;
@@ -98,4 +105,5 @@ private:
     bool FEchoSeen = false;
     TResponseTimes FTimes;
     TLinkLossCause FLossCause = TLinkLossCause::NoAnswer;
+    int FTimeoutLimit = 5;
 };

@@ -10,15 +10,15 @@ rm -rf "$root"
 mkdir -p "$root"
 cmake --install "$build" --prefix "$usr" >"$root.log" || { cat "$root.log"; fail "cmake --install failed"; }
 
-for f in bin/zorvex bin/zorvex-sim; do
+for f in bin/zorvex bin/zorvex-sim bin/zorvex-cli; do
   [ -f "$usr/$f" ] && [ -x "$usr/$f" ] || fail "$f is not installed as a program"
 done
 for f in share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
-  share/icons/hicolor/scalable/apps/$id.svg share/man/man1/zorvex.1.gz share/man/man1/zorvex-sim.1.gz \
+  share/icons/hicolor/scalable/apps/$id.svg share/man/man1/zorvex.1.gz share/man/man1/zorvex-sim.1.gz share/man/man1/zorvex-cli.1.gz \
   lib/udev/rules.d/60-zorvex.rules share/doc/zorvex/copyright share/doc/zorvex/changelog.gz; do
   [ -s "$usr/$f" ] || fail "$f is missing"
 done
-for f in share/man/man1/zorvex.1.gz share/man/man1/zorvex-sim.1.gz share/doc/zorvex/changelog.gz; do
+for f in share/man/man1/zorvex.1.gz share/man/man1/zorvex-sim.1.gz share/man/man1/zorvex-cli.1.gz share/doc/zorvex/changelog.gz; do
   gzip -t "$usr/$f" || fail "$f is not gzip'd"
 done
 

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 
 namespace {
@@ -247,6 +248,52 @@ TEST_F(EngineTest, AfterALateAnswerTheNextRequestWaitsForAQuietLine)
     form.ComboBox3->setCurrentIndex(1);
     QTest::qWait(2 * TExchangeEngine::QuietAfterLateMs);
     EXPECT_EQ(port.Written.size(), sent);
+}
+
+} // namespace
+
+namespace {
+
+// The status line names why the link was lost once the panel has reacted,
+// replaces an earlier cause rather than piling them up, and drops it when the
+// device answers again; the counters' tool tip follows the run's answers.
+TEST_F(EngineTest, LostLinkNamesItsCauseAndTheCountersShowResponseTimes)
+{
+    struct Row {
+        QByteArray LineReply; // what the line gives back to each send
+        QString StatusLine;
+    };
+    const Row rows[] = {
+        {QByteArray(), "Опрос текущего состояния включен. Связь потеряна: нет эха от адаптера "
+                       "(проверьте порт, адаптер, проводку)"},
+        {Poll, "Опрос текущего состояния включен. Связь потеряна: нет ответа от устройства "
+               "(проверьте адрес, питание, шину)"},
+    };
+    for (const Row& row : rows) {
+        Start();
+        for (int round = 0; round < 2; ++round) // a second loss does not repeat the cause
+            for (int i = 0; i < 5; ++i) {
+                if (!row.LineReply.isEmpty())
+                    port.Receive(row.LineReply);
+                form.Timer1Timer();
+            }
+        EXPECT_EQ(form.Edit1->text(), row.StatusLine);
+        port.Receive(Answer + '\r');
+        EXPECT_EQ(form.Edit1->text(), "Опрос текущего состояния включен");
+        form.Button1->click(); // "Стоп"
+    }
+
+    Start(); // a new run has measured nothing yet
+    for (const int panel : {1, 3, 5})
+        EXPECT_EQ(form.StatusPanelToolTip(panel), "Время ответа: ещё нет ответов");
+    port.Receive(Poll + Answer + '\r');
+    // One measured answer: last, least, mean and greatest are the same figure.
+    const QRegularExpression tip("^Время ответа, мс: последнее ([0-9]+(,[0-9])?), наименьшее \\1, "
+                                 "среднее \\1, наибольшее \\1$");
+    for (const int panel : {1, 3, 5})
+        EXPECT_TRUE(tip.match(form.StatusPanelToolTip(panel)).hasMatch())
+            << form.StatusPanelToolTip(panel).toStdString();
+    EXPECT_TRUE(form.StatusPanelToolTip(0).isEmpty());
 }
 
 } // namespace
