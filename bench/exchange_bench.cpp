@@ -4,6 +4,7 @@
 // paced at 4800 and 19200 bit/s and unpaced, with the window shown (offscreen)
 // and hidden; beside them zorvex-cli polling the same simulator.
 // Run: scripts/bench.sh [seconds] [runs]
+#include "BenchSupport.h"
 #include "app/Frames.h"
 #include "app/Unit1.h"
 #include "panels/PanelFactory.h"
@@ -40,35 +41,6 @@ struct Result {
     double PerSecond() const { return Exchanges / Seconds; }
     double CpuUsPerExchange() const { return Exchanges ? 1e6 * CpuSeconds / Exchanges : 0; }
     double CorePercent() const { return 100.0 * CpuSeconds / Seconds; }
-};
-
-double CpuSeconds()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-class Simulator {
-public:
-    Simulator(const QString& dir, const QStringList& extra)
-    {
-        FProcess.setProgram(QStringLiteral(ZORVEX_SIM_BINARY));
-        FProcess.setArguments(QStringList{"--dir", dir, "--print-port"} + extra);
-        FProcess.start();
-        while (!FProcess.canReadLine() && FProcess.waitForReadyRead(10000)) {
-        }
-        Link = QString::fromLocal8Bit(FProcess.readLine()).trimmed();
-    }
-    ~Simulator()
-    {
-        FProcess.terminate();
-        FProcess.waitForFinished(10000);
-    }
-    QString Link;
-
-private:
-    QProcess FProcess;
 };
 
 // The same exchange with nothing but write, poll and read.

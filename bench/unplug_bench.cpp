@@ -3,12 +3,14 @@
 // for it are counted: exactly one loss message each time, a box when polling
 // is off, the status line and the log while it waits for the adapter. Also the
 // program's CPU over such a wait. Run: scripts/bench.sh
+#include "BenchSupport.h"
 #include "app/PortReconnect.h"
 #include "app/Unit1.h"
 #include "panels/PanelFactory.h"
 #include "port/BCPort.h"
 #include "ui/ComboBox.h"
 #include "ui/Dialogs.h"
+#include "ui/LogView.h"
 #include "ui/MaskEdit.h"
 
 #include <QApplication>
@@ -17,7 +19,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -37,38 +39,6 @@ enum TKind { Replugged, Killed, PulledAndStopped, NotPolling };
 const char* const KindNames[] = {"pulled while polling, plugged in again", "simulator killed while polling (unpaced)",
                                  "pulled while polling, then Стоп", "pulled while the port is open, not polling"};
 
-class Simulator {
-public:
-    Simulator(const QString& dir, const QStringList& extra)
-    {
-        FProcess.setProgram(QStringLiteral(ZORVEX_SIM_BINARY));
-        FProcess.setArguments(QStringList{"--dir", dir, "--print-port", "--serial", "bench"} + extra);
-        FProcess.setStandardErrorFile(QProcess::nullDevice());
-        FProcess.start();
-        while (!FProcess.canReadLine() && FProcess.waitForReadyRead(10000)) {
-        }
-        Link = QString::fromLocal8Bit(FProcess.readLine()).trimmed();
-    }
-    ~Simulator()
-    {
-        FProcess.kill();
-        FProcess.waitForFinished(10000);
-    }
-    void Signal(int signal) const { ::kill(static_cast<pid_t>(FProcess.processId()), signal); }
-    QString Link;
-
-private:
-    QProcess FProcess;
-};
-
-double CpuSeconds()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 struct TTrial {
     int LossLines = 0; // in the log
     int LossBoxes = 0;
@@ -87,7 +57,8 @@ public:
     TTrial Run(TKind kind, std::mt19937& random)
     {
         FBoxes.clear();
-        Simulator sim(FDir, kind == Killed ? QStringList{"--fast"} : QStringList{});
+        Simulator sim(FDir,
+                      kind == Killed ? QStringList{"--serial", "bench", "--fast"} : QStringList{"--serial", "bench"});
         TForm1 form;
         form.SetPanelFactory(&panels::CreatePanel);
         form.ComboBox1->setCurrentIndex(form.ComboBox1->findText(QFileInfo(sim.Link).fileName()));
@@ -133,7 +104,7 @@ public:
     // CPU of this process, a share of one core, over seconds of waiting for a pulled adapter.
     double WaitCpu(double seconds, double& cpuMs)
     {
-        Simulator sim(FDir, {});
+        Simulator sim(FDir, {"--serial", "bench"});
         TForm1 form;
         form.SetPanelFactory(&panels::CreatePanel);
         form.ComboBox1->setCurrentIndex(form.ComboBox1->findText(QFileInfo(sim.Link).fileName()));

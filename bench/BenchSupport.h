@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <csignal>
+#include <sys/resource.h>
+
+#ifndef ZORVEX_SIM_BINARY
+#error "ZORVEX_SIM_BINARY must name the zorvex-sim executable"
+#endif
+
+// zorvex-sim publishing its port in dir; Link is the published path.
+class Simulator {
+public:
+    Simulator(const QString& dir, const QStringList& extra)
+    {
+        FProcess.setProgram(QStringLiteral(ZORVEX_SIM_BINARY));
+        FProcess.setArguments(QStringList{"--dir", dir, "--print-port"} + extra);
+        FProcess.setStandardErrorFile(QProcess::nullDevice());
+        FProcess.start();
+        while (!FProcess.canReadLine() && FProcess.waitForReadyRead(10000)) {
+        }
+        Link = QString::fromLocal8Bit(FProcess.readLine()).trimmed();
+    }
+    ~Simulator()
+    {
+        FProcess.terminate();
+        if (!FProcess.waitForFinished(10000))
+            FProcess.kill();
+    }
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+    void Signal(int signal) const { ::kill(static_cast<pid_t>(FProcess.processId()), signal); }
+    QString Link;
+
+private:
+    QProcess FProcess;
+};
+
+// User and system CPU of this process so far, in seconds.
+inline double CpuSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
