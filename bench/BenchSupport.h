@@ -1,5 +1,12 @@
 #pragma once
 
+#include "app/Unit1.h"
+#include "panels/PanelFactory.h"
+#include "ui/ComboBox.h"
+#include "ui/MaskEdit.h"
+
+#include <QComboBox>
+#include <QFileInfo>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -46,4 +53,16 @@ inline double CpuSeconds()
     ::getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The window with its real panels, the simulator's port open at the speed of
+// list entry speedIndex, "Сельта" 001 chosen: the next "Старт" polls it.
+inline void ReadyToPollSelta(TForm1& form, const QString& link, int speedIndex)
+{
+    form.SetPanelFactory(&panels::CreatePanel);
+    form.ComboBox1->setCurrentIndex(form.ComboBox1->findText(QFileInfo(link).fileName()));
+    form.ComboBox2->setCurrentIndex(speedIndex);
+    form.OpenPort();
+    form.ComboBox3->setCurrentIndex(devices::KindIndex(devices::TDeviceKind::Selta));
+    form.MaskEdit1->SetText(QStringLiteral("001"));
 }

@@ -88,13 +88,7 @@ Result Program(const QString& link, int speedIndex, double seconds, bool shown)
     TForm1 form;
     if (shown)
         form.show();
-    form.SetPanelFactory(&panels::CreatePanel);
-    const int index = form.ComboBox1->findText(QFileInfo(link).fileName());
-    form.ComboBox1->setCurrentIndex(index);
-    form.ComboBox2->setCurrentIndex(speedIndex);
-    form.OpenPort();
-    form.ComboBox3->setCurrentIndex(1);
-    form.MaskEdit1->SetText(QStringLiteral("001"));
+    ReadyToPollSelta(form, link, speedIndex);
     QCoreApplication::processEvents();
     const double cpu = CpuSeconds();
     form.Button1->click();

@@ -60,12 +60,7 @@ public:
         Simulator sim(FDir,
                       kind == Killed ? QStringList{"--serial", "bench", "--fast"} : QStringList{"--serial", "bench"});
         TForm1 form;
-        form.SetPanelFactory(&panels::CreatePanel);
-        form.ComboBox1->setCurrentIndex(form.ComboBox1->findText(QFileInfo(sim.Link).fileName()));
-        form.ComboBox2->setCurrentIndex(3);
-        form.OpenPort();
-        form.ComboBox3->setCurrentIndex(1);
-        form.MaskEdit1->SetText(QStringLiteral("001"));
+        ReadyToPollSelta(form, sim.Link, 3);
         form.Button1->click();
         TTrial trial;
         if (!QTest::qWaitFor([&] { return form.FResponseCount > 0; }, 5000)) {
@@ -106,12 +101,7 @@ public:
     {
         Simulator sim(FDir, {"--serial", "bench"});
         TForm1 form;
-        form.SetPanelFactory(&panels::CreatePanel);
-        form.ComboBox1->setCurrentIndex(form.ComboBox1->findText(QFileInfo(sim.Link).fileName()));
-        form.ComboBox2->setCurrentIndex(3);
-        form.OpenPort();
-        form.ComboBox3->setCurrentIndex(1);
-        form.MaskEdit1->SetText(QStringLiteral("001"));
+        ReadyToPollSelta(form, sim.Link, 3);
         form.Button1->click();
         if (!QTest::qWaitFor([&] { return form.FResponseCount > 0; }, 5000))
             return -1;
