@@ -40,6 +40,7 @@ void TExchangeEngine::SendRequest(const QByteArray& request)
     FEchoSeen = false;
     LogLine(request);
     FLastRequest = request;
+    FExpectedAnswer = FAnswerLengths.value(request, 0);
     FPort->SetRTS(false);
     // The echo is the request itself: handed over whole, at its last character.
     FPort->SetRxGrouping(static_cast<int>(request.size()));
@@ -84,8 +85,9 @@ void TExchangeEngine::ReceiveChars(int Count)
     }
     if (!FEchoPending && chunk.contains('\r')) {
         FPort->SetRTS(true);
-        // Nothing is due before the answer's end: it may come as one piece.
-        FPort->SetRxGrouping(0);
+        // Nothing is due before the answer's end: it may come as one piece,
+        // as long as the last answer to this request was.
+        FPort->SetRxGrouping(FExpectedAnswer);
     }
     if (FHolding)
         FQuietTimer.start(); // the line is not quiet yet
@@ -114,6 +116,11 @@ void TExchangeEngine::ReceiveChars(int Count)
         FTimes.MaxMs = std::max(FTimes.MaxMs, ms);
         FTimes.SumMs += ms;
         ++FTimes.Count;
+        // Polls repeat a handful of requests; a flood of distinct commands
+        // must not grow the table without end.
+        if (FAnswerLengths.size() >= 64)
+            FAnswerLengths.clear();
+        FAnswerLengths.insert(FLastRequest, static_cast<int>(frame.size()) + 1);
     }
     ++FResponseCount;
     UpdateCounters();

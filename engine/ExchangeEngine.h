@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QString>
 #include <QTimer>
 
@@ -104,6 +105,10 @@ private:
     QElapsedTimer FSentAt;
     bool FEchoSeen = false;
     TResponseTimes FTimes;
+    // Characters of the last answer to each request, its CR included: the
+    // port is told how many to gather before it hands an answer over.
+    QHash<QByteArray, int> FAnswerLengths;
+    int FExpectedAnswer = 0;
     TLinkLossCause FLossCause = TLinkLossCause::NoAnswer;
     int FTimeoutLimit = 5;
 };

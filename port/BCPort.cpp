@@ -436,7 +436,10 @@ void TBComPort::SetRTS(bool state)
 void TBComPort::SetRxGrouping(int expect)
 {
     const std::uint32_t baud = std::max<std::uint32_t>(BaudRateValue(FBaudRate), 1);
-    FRxQuietMs = static_cast<int>(std::clamp<std::uint32_t>((15000 + baud - 1) / baud, 1, 50));
+    // Start bit, data bits, parity bit and stop bits (one and a half counted as two).
+    const std::uint32_t bits = 1 + 5 + static_cast<std::uint32_t>(FByteSize) + (FParity == paNone ? 0 : 1) +
+                               (FStopBits == sb1 ? 1 : 2);
+    FRxCharUs = static_cast<int>(std::clamp<std::uint32_t>(bits * 1000000 / baud, 1, 50000));
     FRxGrouping = expect;
 }
 

@@ -218,7 +218,7 @@ private:
     std::atomic<bool> FDeviceLost{false};
     std::atomic<int> FAnnounced{0}; // waiting characters already reported
     std::atomic<int> FRxGrouping{-1};
-    std::atomic<int> FRxQuietMs{1};      // one and a half character times, rounded up
+    std::atomic<int> FRxCharUs{1042};    // one character's time on the line, in microseconds
     std::atomic<bool> FTxPending{false}; // written, not yet seen sent
     std::atomic<std::uint32_t> FErrorWord{0};
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <linux/serial.h>
+#include <poll.h>
 #include <sys/epoll.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -33,35 +34,46 @@ bool ReadCounters(int fd, TLineCounters& counters)
 
 // Waits while characters keep arriving one at a time, as on a line paced at
 // its speed, until the expected number is there (expect > 0), a burst comes,
-// or the line has been quiet for quietMs; at most 50 ms in all. Returns the
-// characters then waiting; hangUp tells of a device that went away meanwhile.
-int GatherTrickle(int epfd, int fd, int wakeFd, int waiting, int expect, int quietMs, bool& hangUp)
+// or the line falls quiet; at most 50 ms in all. Rather than waking for each
+// character it sleeps for as long as the awaited ones take at the line's pace
+// (charUs a character), so a frame costs a few wake-ups and not one per
+// character. Returns the characters then waiting; hangUp tells of a device
+// that went away meanwhile. A stop or a write ends the wait unread: the
+// caller's loop sees to it.
+int GatherTrickle(int fd, int wakeFd, int waiting, int expect, int charUs, bool& hangUp)
 {
-    for (int spent = 0; spent < 50 && (expect == 0 || waiting < expect); spent += quietMs) {
-        epoll_event ready[2];
-        const int n = ::epoll_wait(epfd, ready, 2, quietMs);
+    // Without an expected count, the time of a few characters at a time: an
+    // answer's end is then seen within that time.
+    constexpr int ChunkChars = 4;
+    const int budgetUs = 50000;
+    for (int spentUs = 0; spentUs < budgetUs && (expect == 0 || waiting < expect);) {
+        const int awaited = expect > 0 ? expect - waiting : ChunkChars;
+        // Half a character more, so the last awaited one is in when it is looked for.
+        const int sleepUs = std::min(awaited * charUs + charUs / 2, budgetUs - spentUs);
+        pollfd watch[2] = {{wakeFd, POLLIN, 0}, {fd, 0, 0}};
+        const timespec pause{0, static_cast<long>(sleepUs) * 1000};
+        const int n = ::ppoll(watch, 2, &pause, nullptr);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n < 0)
             break;
-        for (int i = 0; i < n; ++i) {
-            if (ready[i].data.u32 == 0) {
-                // A stop or a write: the caller's loop sees to it.
-                std::uint64_t count;
-                [[maybe_unused]] const ssize_t r = ::read(wakeFd, &count, sizeof count);
-                return waiting;
-            }
-            if (ready[i].events & (EPOLLHUP | EPOLLERR))
-                hangUp = true;
-        }
-        int now = 0;
-        if (hangUp || ::ioctl(fd, FIONREAD, &now) != 0) {
+        if (watch[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
             hangUp = true;
             return waiting;
         }
-        const bool burst = now > waiting + 1;
+        if (watch[0].revents & POLLIN)
+            return waiting;
+        spentUs += sleepUs;
+        int now = 0;
+        if (::ioctl(fd, FIONREAD, &now) != 0) {
+            hangUp = true;
+            return waiting;
+        }
+        const int grown = now - waiting;
         waiting = now;
-        if (burst)
+        // Fewer than the pace brings in that time: the sender has finished.
+        // More than it can bring: not a paced line at all.
+        if (grown < awaited - 1 || grown > awaited + 1)
             break;
     }
     return waiting;
@@ -174,7 +186,7 @@ void TComThread::run()
         if (!hangUp && ::ioctl(fd, FIONREAD, &waiting) == 0) {
             const int expect = port->FRxGrouping.load();
             if (expect >= 0 && waiting == port->FAnnounced.load() + 1 && (expect == 0 || waiting < expect))
-                waiting = GatherTrickle(epfd, fd, port->FWakeFd, waiting, expect, port->FRxQuietMs.load(), hangUp);
+                waiting = GatherTrickle(fd, port->FWakeFd, waiting, expect, port->FRxCharUs.load(), hangUp);
         }
         if (hangUp || ::ioctl(fd, FIONREAD, &waiting) != 0) {
             // Stop watching the descriptor: after a hang-up it is ready forever.

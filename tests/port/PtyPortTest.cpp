@@ -542,3 +542,57 @@ TEST_F(PtyTest, HangUpIsReportedInTheSynchronousModeToo)
     EXPECT_NO_THROW(port.Close());
     EXPECT_EQ(lost, 1);
 }
+
+TEST_F(PtyTest, CharactersTricklingInAtTheLinePaceAreHandedOverTogether)
+{
+    // expect: what the owner awaits (0: up to a pause); sent: characters paced
+    // at 4800 bit/s. Every one arrives, in order, none is held back once the
+    // line is quiet, and in far fewer deliveries than characters.
+    struct Row {
+        int Expect;
+        QByteArray Sent;
+    };
+    const Row rows[] = {
+        {12, "#SLT001T12\r"},                         // an echo of the awaited length
+        {26, "~001T0160398110"},                       // an answer cut short
+        {0, "~002T01603981100478NND0\r"},              // an answer of unknown length
+        {8, "#SLT001T53\r~001T0160398110047\r"},       // more than awaited
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Sent.toStdString());
+        TBComPort port;
+        port.SetBaudRate(br4800);
+        Recorded r;
+        ReadingHandler(port, r);
+        OpenPort(port);
+        port.SetRxGrouping(row.Expect);
+        std::thread writer([&] {
+            for (const char c : row.Sent) {
+                Send(QByteArray(1, c));
+                std::this_thread::sleep_for(std::chrono::microseconds(2083));
+            }
+        });
+        writer.join();
+        ASSERT_TRUE(WaitFor([&] {
+            std::lock_guard lock(r.Mutex);
+            return r.Data.size() == row.Sent.size();
+        }));
+        std::lock_guard lock(r.Mutex);
+        EXPECT_EQ(r.Data, row.Sent);
+        EXPECT_LT(r.Counts.size(), row.Sent.size() / 2) << "deliveries";
+    }
+}
+
+TEST_F(PtyTest, CloseWhileCharactersAreAwaitedDoesNotWaitForThem)
+{
+    TBComPort port;
+    port.SetBaudRate(br2400);
+    Recorded r;
+    ReadingHandler(port, r);
+    OpenPort(port);
+    port.SetRxGrouping(100); // longer than the gathering's limit
+    Send("~");
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    port.Close();
+    EXPECT_FALSE(port.Connected());
+}
