@@ -10,6 +10,7 @@
 #include "ui/Dialogs.h"
 #include "ui/LogView.h"
 #include "ui/MaskEdit.h"
+#include "ui/Throttle.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -137,6 +138,7 @@ void TForm1::BuildControls()
     StatusBar1->setSizeGripEnabled(false);
     StatusBar1->setFixedHeight(19);
     static constexpr int widths[7] = {80, 100, 80, 100, 80, 100, 50};
+    static constexpr int PanelHeight = 14; // what the bar's own layout gives its items
     const QString captions[7] = {
         QStringLiteral("Запросы"), {}, QStringLiteral("Ответы"), {}, QStringLiteral("Ошибки"), {}, {}};
     // The panels sit in a box of their own, so a new count repaints its panel
@@ -147,7 +149,10 @@ void TForm1::BuildControls()
     row->setSpacing(2);
     for (int i = 0; i < 7; ++i) {
         auto* label = new QLabel(captions[i], panels);
-        label->setFixedWidth(widths[i]);
+        // A fixed size spares the status bar a new layout for every new count,
+        // and an opaque panel repaints alone, without the bar beneath it.
+        label->setFixedSize(widths[i], PanelHeight);
+        label->setAutoFillBackground(true);
         label->setAlignment(i == 6 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         row->addWidget(label);
@@ -200,10 +205,7 @@ void TForm1::BuildControls()
     CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
     CheckBox1->setGeometry(595, 24, 140, 20);
 
-    FCountersTimer = new QTimer(this);
-    FCountersTimer->setSingleShot(true);
-    FCountersTimer->setInterval(CountersPeriodMs);
-    connect(FCountersTimer, &QTimer::timeout, this, [this] { ShowCounters(); });
+    FCounters = std::make_unique<ui::TThrottle>(CountersPeriodMs, [this] { ShowCounters(); });
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -319,14 +321,14 @@ TDevicePanel* TForm1::HookedPanel(devices::THook hook) const
 
 QString TForm1::StatusPanelText(int index) const
 {
-    if (FCountersTimer->isActive())
+    if (FCounters->Pending())
         ShowCounters();
     return FStatusPanels.at(index)->text();
 }
 
 QString TForm1::StatusPanelToolTip(int index) const
 {
-    if (FCountersTimer->isActive())
+    if (FCounters->Pending())
         ShowCounters();
     return FStatusPanels.at(index)->toolTip();
 }
@@ -417,13 +419,12 @@ void TForm1::UpdateCounters()
 {
     // Shown at most every CountersPeriodMs: an eye cannot follow more, and a
     // repaint of the status bar per exchange costs more than the exchange.
-    if (!FCountersTimer->isActive())
-        FCountersTimer->start();
+    FCounters->Request();
 }
 
 void TForm1::ShowCounters() const
 {
-    FCountersTimer->stop();
+    FCounters->Cancel();
     FStatusPanels[1]->setText(QString::number(FRequestCount));
     FStatusPanels[3]->setText(QString::number(FResponseCount));
     FStatusPanels[5]->setText(QString::number(FErrorCount));

@@ -28,6 +28,7 @@ namespace ui {
 class TComboBox;
 class TLogView;
 class TMaskEdit;
+class TThrottle;
 } // namespace ui
 
 // The main window: connection controls, exchange log, status line, counters,
@@ -129,7 +130,7 @@ private:
     TPortReconnect* FReconnect = nullptr;
     QPointer<TDevicePanel> FPanel;
     QPointer<QMdiSubWindow> FChild;
-    QTimer* FCountersTimer = nullptr;
+    std::unique_ptr<ui::TThrottle> FCounters;
     std::array<QLabel*, 7> FStatusPanels{};
     // What the last lost link added to the status line.
     QString FLossSuffix;

@@ -45,7 +45,8 @@ void TLogModel::Clear()
     endResetModel();
 }
 
-TLogView::TLogView(QWidget* parent) : QListView(parent), FModel(new TLogModel(this))
+TLogView::TLogView(QWidget* parent)
+    : QListView(parent), FModel(new TLogModel(this)), FFlush(FlushPeriodMs, [this] { Flush(); })
 {
     setModel(FModel);
     setUniformItemSizes(true);
@@ -54,21 +55,17 @@ TLogView::TLogView(QWidget* parent) : QListView(parent), FModel(new TLogModel(th
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setTextElideMode(Qt::ElideNone);
     setWordWrap(false);
-    FFlush.setSingleShot(true);
-    FFlush.setInterval(FlushPeriodMs);
-    connect(&FFlush, &QTimer::timeout, this, [this] { Flush(); });
 }
 
 void TLogView::appendPlainText(const QString& line)
 {
     FPending.append(line);
-    if (!FFlush.isActive())
-        FFlush.start();
+    FFlush.Request();
 }
 
 void TLogView::Flush() const
 {
-    FFlush.stop();
+    FFlush.Cancel();
     if (FPending.isEmpty())
         return;
     QScrollBar* bar = verticalScrollBar();
@@ -92,7 +89,7 @@ QString TLogView::toPlainText() const
 void TLogView::clear()
 {
     FPending.clear();
-    FFlush.stop();
+    FFlush.Cancel();
     FModel->Clear();
 }
 

@@ -3,7 +3,8 @@
 #include <QAbstractListModel>
 #include <QListView>
 #include <QStringList>
-#include <QTimer>
+
+#include "ui/Throttle.h"
 
 #include <deque>
 
@@ -27,8 +28,9 @@ private:
 
 // The exchange log: it keeps its newest lines as a memo does, and shows them
 // as a read-only list that lays out and shapes only the rows on screen. Lines
-// appended within FlushPeriodMs reach the list as one batch, so a fast
-// exchange costs no text layout that nobody could see.
+// appended within a turn of the event loop, or within FlushPeriodMs, reach the
+// list as one batch, so a fast exchange costs no text layout that nobody
+// could see.
 class TLogView final : public QListView {
     Q_OBJECT
 public:
@@ -49,7 +51,7 @@ private:
 
     TLogModel* FModel;
     mutable QStringList FPending;
-    mutable QTimer FFlush;
+    mutable TThrottle FFlush;
     int FMaximum = 201;
 };
 
