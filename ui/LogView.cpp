@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QScrollBar>
+
 
 namespace ui {
 
@@ -19,11 +21,17 @@ QVariant TLogModel::data(const QModelIndex& index, int role) const
     return FLines[static_cast<std::size_t>(index.row())];
 }
 
-void TLogModel::Append(const QStringList& lines, int maximum)
+void TLogModel::Append(const QStringList& lines, int maximum, bool inPlace)
 {
     // Only the newest that can stay are added at all.
     const qsizetype skip = std::max<qsizetype>(0, lines.size() - maximum);
     const int adding = static_cast<int>(lines.size() - skip);
+    if (inPlace && adding > 0 && static_cast<int>(FLines.size()) == maximum) {
+        FLines.erase(FLines.begin(), FLines.begin() + adding);
+        FLines.insert(FLines.end(), lines.begin() + skip, lines.end());
+        emit dataChanged(index(0), index(maximum - 1), {Qt::DisplayRole});
+        return;
+    }
     const int excess = static_cast<int>(FLines.size()) + adding - maximum;
     if (excess > 0) {
         beginRemoveRows(QModelIndex(), 0, excess - 1);
@@ -45,10 +53,79 @@ void TLogModel::Clear()
     endResetModel();
 }
 
+TLogRowDelegate::TLaidOut& TLogRowDelegate::Cached(const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    const QString text = index.data(Qt::DisplayRole).toString();
+    auto found = FCache.find(text);
+    if (found != FCache.end() && found->Font == option.font)
+        return *found;
+    // Twice the lines a log keeps: what scrolled away is not kept for ever.
+    if (found == FCache.end() && FCache.size() >= 512)
+        FCache.clear();
+    TLaidOut laidOut;
+    laidOut.Font = option.font;
+    laidOut.Hint = QStyledItemDelegate::sizeHint(option, index);
+    return *FCache.insert(text, laidOut);
+}
+
+void TLogRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    if (opt.state & (QStyle::State_Selected | QStyle::State_HasFocus) || opt.textElideMode != Qt::ElideNone ||
+        opt.features & QStyleOptionViewItem::WrapText) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    const QWidget* widget = opt.widget;
+    const QStyle* style = widget ? widget->style() : QApplication::style();
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    const QRect textRect = opt.rect.adjusted(margin, 0, -margin, 0);
+    TLaidOut& laidOut = Cached(option, index);
+    if (!laidOut.Layout || laidOut.Width != textRect.width()) {
+        // Laid out as the style lays out a row's text.
+        QString text = opt.text;
+        text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+        laidOut.Layout = std::make_shared<QTextLayout>(text, opt.font);
+        QTextOption textOption;
+        textOption.setWrapMode(QTextOption::ManualWrap);
+        textOption.setTextDirection(opt.direction);
+        textOption.setAlignment(QStyle::visualAlignment(opt.direction, opt.displayAlignment));
+        laidOut.Layout->setTextOption(textOption);
+        laidOut.Height = 0;
+        laidOut.Layout->beginLayout();
+        for (QTextLine line = laidOut.Layout->createLine(); line.isValid(); line = laidOut.Layout->createLine()) {
+            line.setLineWidth(textRect.width());
+            line.setPosition(QPointF(0, laidOut.Height));
+            laidOut.Height += line.height();
+        }
+        laidOut.Layout->endLayout();
+        laidOut.Width = textRect.width();
+    }
+    // The background as the style draws it; the text as it would.
+    opt.text.clear();
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+    const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                       : (opt.state & QStyle::State_Active) ? QPalette::Normal
+                                                                            : QPalette::Inactive;
+    painter->save();
+    painter->setClipRect(opt.rect, Qt::IntersectClip);
+    painter->setPen(opt.palette.color(group, QPalette::Text));
+    const QSize box = QSizeF(laidOut.Layout->maximumWidth(), laidOut.Height).toSize();
+    laidOut.Layout->draw(painter, QStyle::alignedRect(opt.direction, opt.displayAlignment, box, textRect).topLeft());
+    painter->restore();
+}
+
+QSize TLogRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    return Cached(option, index).Hint;
+}
+
 TLogView::TLogView(QWidget* parent)
     : QListView(parent), FModel(new TLogModel(this)), FFlush(FlushPeriodMs, [this] { Flush(); })
 {
     setModel(FModel);
+    setItemDelegate(new TLogRowDelegate(this));
     setUniformItemSizes(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -70,7 +147,10 @@ void TLogView::Flush() const
         return;
     QScrollBar* bar = verticalScrollBar();
     const bool atBottom = bar->value() == bar->maximum();
-    FModel->Append(FPending, FMaximum);
+    // Rows a technician picked keep their lines; otherwise the rows stay put
+    // and only their texts move, which spares the view a new layout.
+    const bool picked = selectionModel()->hasSelection() || selectionModel()->currentIndex().isValid();
+    FModel->Append(FPending, FMaximum, !picked);
     FPending.clear();
     // As a memo does: a view left at the newest line follows the new ones.
     if (atBottom)

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QHash>
 #include <QListView>
+#include <QTextLayout>
 #include <QStringList>
+#include <QStyledItemDelegate>
 
 #include "ui/Throttle.h"
 
 #include <deque>
+#include <memory>
 
 namespace ui {
 
@@ -18,12 +22,38 @@ public:
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
-    void Append(const QStringList& lines, int maximum);
+    // inPlace: when the log is full, its rows stay and their texts move up,
+    // so a view keeps its layout and scroll range; otherwise the oldest rows
+    // are removed and new ones inserted, which a selection follows.
+    void Append(const QStringList& lines, int maximum, bool inPlace = false);
     void Clear();
     QString Line(int row) const { return FLines[static_cast<std::size_t>(row)]; }
 
 private:
     std::deque<QString> FLines;
+};
+
+// Draws a row as the styled delegate does, its text from a cache of laid-out
+// lines: a line is shaped once, not at every repaint that scrolls it by. A
+// picked row, whose highlight follows the text, and elided or wrapped text
+// are left to the styled delegate.
+class TLogRowDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+private:
+    struct TLaidOut {
+        QFont Font; // of the view when laid out
+        QSize Hint;
+        std::shared_ptr<QTextLayout> Layout; // laid out for Width
+        int Width = -1;
+        qreal Height = 0;
+    };
+    TLaidOut& Cached(const QStyleOptionViewItem& option, const QModelIndex& index) const;
+
+    mutable QHash<QString, TLaidOut> FCache;
 };
 
 // The exchange log: it keeps its newest lines as a memo does, and shows them

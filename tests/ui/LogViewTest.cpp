@@ -4,6 +4,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QImage>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -36,4 +39,87 @@ TEST(LogView, LinesOfOneTurnArriveAsOneBatchAndOnlyTheNewestStay)
     log.clear();
     QCoreApplication::processEvents();
     EXPECT_EQ(log.toPlainText(), "");
+}
+
+// A full log moves its texts up in rows that stay, unless a technician has
+// picked a row: then rows go and come, and the pick stays on its line.
+TEST(LogView, FullLogShiftsTextsInPlaceUnlessARowIsPicked)
+{
+    enum class Pick { None, Selected, Current };
+    struct Row {
+        Pick Picked;
+        int Inserts; // rowsInserted signals for the new line
+        int Changes; // dataChanged signals
+    };
+    const Row rows[] = {
+        {Pick::None, 0, 1},
+        {Pick::Selected, 1, 0},
+        {Pick::Current, 1, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.Picked));
+        ui::TLogView log;
+        log.setMaximumBlockCount(3);
+        for (const char* line : {"1", "2", "3"})
+            log.appendPlainText(line);
+        QCoreApplication::processEvents();
+        const QModelIndex third = log.model()->index(2, 0);
+        if (row.Picked == Pick::Selected)
+            log.selectionModel()->select(third, QItemSelectionModel::Select);
+        if (row.Picked == Pick::Current)
+            log.selectionModel()->setCurrentIndex(third, QItemSelectionModel::NoUpdate);
+        QSignalSpy inserted(log.model(), &QAbstractItemModel::rowsInserted);
+        QSignalSpy changed(log.model(), &QAbstractItemModel::dataChanged);
+        log.appendPlainText("4");
+        EXPECT_EQ(log.toPlainText(), "2\n3\n4");
+        EXPECT_EQ(inserted.count(), row.Inserts);
+        EXPECT_EQ(changed.count(), row.Changes);
+        const QModelIndex picked = row.Picked == Pick::Selected ? log.selectionModel()->selectedRows().value(0)
+                                                                : log.selectionModel()->currentIndex();
+        EXPECT_EQ(picked.data().toString(), row.Picked == Pick::None ? "" : "3");
+    }
+}
+
+// The cached rows look exactly as the styled delegate draws them, in the
+// window's font and others, in rows of even and odd height.
+TEST(LogView, RowsLookAsTheStyledDelegateDrawsThem)
+{
+    const QString lines[] = {
+        "12:00:24.123  #SLT001T",
+        "~001T0160398110047168NND0  Связь потеряна: нет эха от адаптера",
+        "W W W WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW",
+        "",
+    };
+    QStyledItemDelegate styled;
+    for (const QFont& font : {QApplication::font(), QFont("DejaVu Sans", 8), QFont("DejaVu Sans", 11)})
+        for (const int height : {15, 16, 17}) {
+            SCOPED_TRACE(font.toString().toStdString() + " " + std::to_string(height));
+            ui::TLogView log;
+            log.setFont(font);
+            log.resize(400, 120);
+            for (const QString& line : lines)
+                log.appendPlainText(line);
+            log.toPlainText();
+            for (int row = 0; row < 4; ++row) {
+                SCOPED_TRACE(row);
+                const QModelIndex index = log.model()->index(row, 0);
+                QStyleOptionViewItem option;
+                option.initFrom(&log);
+                option.widget = &log;
+                option.rect = QRect(0, 0, 400, height);
+                option.textElideMode = log.textElideMode();
+                option.state |= QStyle::State_Enabled | QStyle::State_Active;
+                if (row == 1)
+                    option.state |= QStyle::State_Selected;
+                const auto draw = [&](const QAbstractItemDelegate& delegate) {
+                    QImage image(400, height, QImage::Format_ARGB32_Premultiplied);
+                    image.fill(Qt::white);
+                    QPainter painter(&image);
+                    delegate.paint(&painter, option, index);
+                    return image;
+                };
+                EXPECT_TRUE(draw(*log.itemDelegate()) == draw(styled));
+                EXPECT_EQ(log.itemDelegate()->sizeHint(option, index), styled.sizeHint(option, index));
+            }
+        }
 }
