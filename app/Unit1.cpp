@@ -34,9 +34,6 @@
 
 namespace {
 
-// The memo keeps the newest 201 lines: one old line goes before each new one past 200.
-constexpr int MemoLines = 201;
-
 // Text for the log's display: the request's own CR ends the line, other line
 // breaks inside a frame would split it.
 QString DisplayText(QByteArray text)

@@ -94,7 +94,9 @@ public:
     void UpdateCounters() override;
     static constexpr int CountersPeriodMs = 40;
 
-    // Exchange log.
+    // Exchange log. The memo keeps the newest MemoLines lines: one old line
+    // goes before each new one past 200.
+    static constexpr int MemoLines = 201;
     void LogLine(const QByteArray& text) override;
 
     void SetStatusLine(const QString& text) override;
