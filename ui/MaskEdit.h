@@ -1,22 +1,22 @@
 #pragma once
 
+#include "ui/EditMask.h"
+
 #include <QLineEdit>
 #include <QString>
 
-#include <vector>
-
 namespace ui {
 
-// An edit field with an edit mask "pattern;0;blank". In the pattern "9" is a
-// digit place that may stay empty, "#" a digit or sign, "c" any character and
-// "," a literal. Text() is the filled places without literals up to the last
-// filled one; EditText() is what the user sees, literals and blanks included.
+// An edit field with an edit mask "pattern;0;blank" (see TEditMask). Text() is
+// the filled places without literals up to the last filled one; EditText() is
+// what the user sees, literals and blanks included. Without a pattern it is a
+// plain line edit.
 class TMaskEdit : public QLineEdit {
     Q_OBJECT
 public:
     explicit TMaskEdit(QWidget* parent = nullptr);
 
-    QString EditMask() const { return FEditMask; }
+    QString EditMask() const { return FMask.Mask(); }
     // A new mask keeps the characters of the filled places, in order.
     void SetEditMask(const QString& mask);
 
@@ -27,7 +27,7 @@ public:
     void Clear();
 
     // Number of positions of the pattern, literals included.
-    int PlaceCount() const { return static_cast<int>(FPlaces.size()); }
+    int PlaceCount() const { return FMask.PlaceCount(); }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -35,19 +35,11 @@ protected:
     void inputMethodEvent(QInputMethodEvent* event) override;
 
 private:
-    struct Place {
-        QChar kind;  // '9', '#', 'c', or 0 for a literal
-        QChar value; // the literal, or the character typed (0 when empty)
-    };
-    bool Accepts(const Place& place, QChar ch) const;
-    int NextPlace(int pos) const;
-    int PrevPlace(int pos) const;
     void Refresh(int cursor);
+    void ClearSelection(int from, int to);
     void TypeChar(QChar ch);
 
-    QString FEditMask;
-    QChar FBlank = QLatin1Char('*');
-    std::vector<Place> FPlaces;
+    TEditMask FMask;
 };
 
 } // namespace ui
