@@ -440,6 +440,7 @@ void TBComPort::SetRxGrouping(int expect)
     const std::uint32_t bits = 1 + 5 + static_cast<std::uint32_t>(FByteSize) + (FParity == paNone ? 0 : 1) +
                                (FStopBits == sb1 ? 1 : 2);
     FRxCharUs = static_cast<int>(std::clamp<std::uint32_t>(bits * 1000000 / baud, 1, 50000));
+    FRxSinceGrouping = 0;
     FRxGrouping = expect;
 }
 

@@ -218,6 +218,7 @@ private:
     std::atomic<bool> FDeviceLost{false};
     std::atomic<int> FAnnounced{0}; // waiting characters already reported
     std::atomic<int> FRxGrouping{-1};
+    std::atomic<int> FRxSinceGrouping{0}; // characters reported since the owner set FRxGrouping
     std::atomic<int> FRxCharUs{1042};    // one character's time on the line, in microseconds
     std::atomic<bool> FTxPending{false}; // written, not yet seen sent
     std::atomic<std::uint32_t> FErrorWord{0};

@@ -71,9 +71,10 @@ int GatherTrickle(int fd, int wakeFd, int waiting, int expect, int charUs, bool&
         }
         const int grown = now - waiting;
         waiting = now;
-        // Fewer than the pace brings in that time: the sender has finished.
-        // More than it can bring: not a paced line at all.
-        if (grown < awaited - 1 || grown > awaited + 1)
+        // Nothing in that time, or, with no count awaited, fewer than the pace
+        // brings: the sender has finished. More than the pace can bring: not a
+        // paced line at all. A line a little slower than its speed goes on.
+        if (grown == 0 || (expect == 0 && grown < awaited - 1) || grown > awaited + 1)
             break;
     }
     return waiting;
@@ -184,8 +185,15 @@ void TComThread::run()
 
         int waiting = 0;
         if (!hangUp && ::ioctl(fd, FIONREAD, &waiting) == 0) {
-            const int expect = port->FRxGrouping.load();
-            if (expect >= 0 && waiting == port->FAnnounced.load() + 1 && (expect == 0 || waiting < expect))
+            // What is awaited counts from the owner's last word on it: what
+            // was handed over since then is no longer awaited.
+            int expect = port->FRxGrouping.load();
+            const int announced = port->FAnnounced.load();
+            if (expect > 0)
+                expect = std::max(1, expect - port->FRxSinceGrouping.load() + announced);
+            // A few new characters, fewer than awaited: the line trickles.
+            const bool trickle = expect > 0 ? waiting < expect : waiting - announced <= 2;
+            if (expect >= 0 && waiting > announced && trickle)
                 waiting = GatherTrickle(fd, port->FWakeFd, waiting, expect, port->FRxCharUs.load(), hangUp);
         }
         if (hangUp || ::ioctl(fd, FIONREAD, &waiting) != 0) {
@@ -197,8 +205,9 @@ void TComThread::run()
         }
 
         TComEvents events;
-        if (waiting > port->FAnnounced.load()) {
+        if (const int announced = port->FAnnounced.load(); waiting > announced) {
             events.Include(evRxChar);
+            port->FRxSinceGrouping += waiting - announced;
             port->FAnnounced = waiting;
         }
         const int bufSize = port->FAppliedInBufSize.load();
