@@ -10,6 +10,7 @@
 #include "ui/Dialogs.h"
 #include "ui/LogView.h"
 #include "ui/MaskEdit.h"
+#include "ui/RepaintPacer.h"
 #include "ui/Throttle.h"
 
 #include <QCheckBox>
@@ -203,6 +204,7 @@ void TForm1::BuildControls()
     CheckBox1->setGeometry(595, 24, 140, 20);
 
     FCounters = std::make_unique<ui::TThrottle>(CountersPeriodMs, [this] { ShowCounters(); });
+    new ui::TRepaintPacer(this, CountersPeriodMs);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
