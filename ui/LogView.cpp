@@ -64,7 +64,6 @@ TLogRowDelegate::TLaidOut& TLogRowDelegate::Cached(const QStyleOptionViewItem& o
         FCache.clear();
     TLaidOut laidOut;
     laidOut.Font = option.font;
-    laidOut.Hint = QStyledItemDelegate::sizeHint(option, index);
     return *FCache.insert(text, laidOut);
 }
 
@@ -118,7 +117,11 @@ void TLogRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
 
 QSize TLogRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
-    return Cached(option, index).Hint;
+    // Asked of one row only when the rows are alike: worked out when asked.
+    TLaidOut& laidOut = Cached(option, index);
+    if (!laidOut.Hint.isValid())
+        laidOut.Hint = QStyledItemDelegate::sizeHint(option, index);
+    return laidOut.Hint;
 }
 
 TLogView::TLogView(QWidget* parent)
