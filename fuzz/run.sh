@@ -21,8 +21,6 @@ if [ ${#targets[@]} -eq 0 ]; then
     [ -f "$exe" ] && [ -x "$exe" ] && targets+=("$(basename "$exe" | sed 's/^fuzz_//')")
   done
 fi
-export LSAN_OPTIONS="suppressions=$root/fuzz/lsan.supp"
-export QT_QPA_PLATFORM=offscreen
 status=0
 total=0
 for t in "${targets[@]}"; do
