@@ -10,8 +10,8 @@ bool PollActive = false;
 
 TExchangeEngine::TExchangeEngine()
 {
+    FClock.start();
     FQuietTimer.setSingleShot(true);
-    FQuietTimer.setInterval(QuietAfterLateMs);
     QObject::connect(&FQuietTimer, &QTimer::timeout, &FQuietTimer, [this] { EndQuiet(); });
 }
 
@@ -50,6 +50,10 @@ void TExchangeEngine::SendRequest(const QByteArray& request)
         FResponseTimer->start();
     FPort->WriteStr(request);
     FSentAt.start();
+    // At most the first send and its resends are unanswered at a time.
+    if (FUnanswered.size() > FTimeoutLimit)
+        FUnanswered.removeFirst();
+    FUnanswered.append(FClock.elapsed());
     ++FRequestCount;
     UpdateCounters();
 }
@@ -89,8 +93,8 @@ void TExchangeEngine::ReceiveChars(int Count)
         // as long as the last answer to this request was.
         FPort->SetRxGrouping(FExpectedAnswer);
     }
-    if (FHolding)
-        FQuietTimer.start(); // the line is not quiet yet
+    if (FHolding) // the line is not quiet yet
+        FQuietTimer.start(std::max(FQuietTimer.remainingTime(), QuietAfterLateMs));
     FRxBuffer.append(chunk);
     if (FRxBuffer.size() > RxBufferLimit) {
         // Keep the newest text; the frame begun, if any, is lost with the rest.
@@ -125,11 +129,24 @@ void TExchangeEngine::ReceiveChars(int Count)
     ++FResponseCount;
     UpdateCounters();
     // An answer after a resend may be the late answer to an earlier send, with
-    // the answer to the resend still to come: the next request waits until the
-    // line has been quiet.
-    if (FRetryCount > 0) {
+    // the answers to the later sends still to come: the next request waits
+    // for them, or until the last send's answer, were it as late as this one,
+    // is due and the line has been quiet after it. An answer to nothing sent
+    // is followed by a quiet line too. Once every send has its answer, the
+    // next request goes after a short quiet.
+    const bool unasked = FUnanswered.isEmpty();
+    const qint64 answered = unasked ? 0 : FUnanswered.takeFirst();
+    if (!FUnanswered.isEmpty() || unasked) {
+        const qint64 spread = unasked ? 0 : FUnanswered.last() - answered;
+        const int hold = static_cast<int>(spread) + QuietAfterLateMs;
+        if (!FHolding || hold > FQuietTimer.remainingTime())
+            FQuietTimer.start(hold);
         FHolding = true;
-        FQuietTimer.start();
+        // Every arrival counts now: a character held back by grouping would
+        // let the quiet end while an answer is on the line.
+        FPort->SetRxGrouping(-1);
+    } else if (FHolding) {
+        FQuietTimer.start(QuietAfterAnsweredMs);
     }
     FRetryCount = 0;
     LogLine(frame);
@@ -147,6 +164,7 @@ void TExchangeEngine::ResponseTimeout()
         return;
     }
     FRetryCount = 0;
+    FUnanswered.clear(); // the link is given up: nothing is awaited any more
     FLossCause = FEchoSeen ? TLinkLossCause::NoAnswer : TLinkLossCause::NoEcho;
     DeclareLinkLost();
 }
@@ -160,6 +178,11 @@ QString LossCauseText(TLinkLossCause cause)
 
 void TExchangeEngine::EndQuiet()
 {
+    // Characters already in, not yet handed over: the line is not quiet.
+    if (FPort && FPort->UnreadCount() > 0) {
+        FQuietTimer.start(QuietAfterLateMs);
+        return;
+    }
     FHolding = false;
     const QByteArray held = std::exchange(FHeldRequest, QByteArray());
     if (held.isEmpty())
@@ -174,6 +197,7 @@ void TExchangeEngine::EndQuiet()
 void TExchangeEngine::ResetRun()
 {
     DropHeldRequest();
+    FUnanswered.clear();
     FTimes = {};
 }
 

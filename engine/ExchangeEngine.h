@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QTimer>
 
@@ -78,6 +79,8 @@ public:
     // before the next request goes out: as long as the response timer, since
     // such a device has shown that it can answer that late.
     static constexpr int QuietAfterLateMs = 300;
+    // How long the line must stay quiet once every send has its answer.
+    static constexpr int QuietAfterAnsweredMs = 20;
 
 protected:
     // The face's line and response timer; both outlive the engine's use of them.
@@ -109,6 +112,10 @@ private:
     // port is told how many to gather before it hands an answer over.
     QHash<QByteArray, int> FAnswerLengths;
     int FExpectedAnswer = 0;
+    // When each send still without an answer went out (on FClock, in ms):
+    // the first send of a request and its resends.
+    QList<qint64> FUnanswered;
+    QElapsedTimer FClock;
     TLinkLossCause FLossCause = TLinkLossCause::NoAnswer;
     int FTimeoutLimit = 5;
 };

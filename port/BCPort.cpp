@@ -483,6 +483,12 @@ int TBComPort::InputCount()
     return count;
 }
 
+int TBComPort::UnreadCount() const
+{
+    int count = 0;
+    return FHandle >= 0 && ::ioctl(FHandle, FIONREAD, &count) == 0 ? count : 0;
+}
+
 void TBComPort::AbortAll()
 {
     // Reads and writes complete within their own call here, so there is no

@@ -151,6 +151,7 @@ public:
     void SetDTR(bool state);
     TModemSignals ModemSignals();
     int InputCount();
+    int UnreadCount() const override;
     int WriteStr(const QByteArray& text) override;
     int ReadStr(QByteArray& text, int count) override;
     void AbortAll();

@@ -26,6 +26,9 @@ public:
     // wait. The engine knows what it waits for (its echo, then an answer) and
     // so saves a hand-over per character on a slow line. A port may ignore it.
     virtual void SetRxGrouping(int expect) { (void)expect; }
+    // Characters received and not yet read, reported or not; 0 when that
+    // cannot be told. Unlike a status query it clears nothing.
+    virtual int UnreadCount() const = 0;
 
     // Raised on the owner's thread when characters wait; Count is never 0.
     TRxCharEvent OnRxChar;

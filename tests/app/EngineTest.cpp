@@ -241,6 +241,17 @@ TEST_F(EngineTest, AfterALateAnswerTheNextRequestWaitsForAQuietLine)
     port.Receive(Answer + '\r');
     EXPECT_EQ(port.Written.size(), 4);
 
+    // Characters already in but not yet handed over keep the line from being
+    // quiet: the held request waits for them and for the quiet after them.
+    form.Timer1Timer();
+    port.Receive(Answer + '\r');
+    const qsizetype before = port.Written.size();
+    port.Input = Answer.left(5); // a second answer begun, not yet reported
+    QTest::qWait(2 * TExchangeEngine::QuietAfterLateMs);
+    EXPECT_EQ(port.Written.size(), before);
+    port.Receive(Answer.mid(5) + '\r');
+    ASSERT_TRUE(WaitFor([&] { return port.Written.size() == before + 1; }));
+
     // A request held back when another model is chosen never goes out.
     form.Timer1Timer();
     port.Receive(Answer + '\r');
@@ -248,6 +259,47 @@ TEST_F(EngineTest, AfterALateAnswerTheNextRequestWaitsForAQuietLine)
     form.ComboBox3->setCurrentIndex(1);
     QTest::qWait(2 * TExchangeEngine::QuietAfterLateMs);
     EXPECT_EQ(port.Written.size(), sent);
+}
+
+// Each send may still be answered, however late: after a late answer the next
+// request waits for the answers of the later sends, or until the last of them,
+// were it as late, is due and the line has been quiet; once every send has
+// its answer it goes after a short quiet. An answer to nothing sent is
+// followed by a quiet line as well.
+TEST_F(EngineTest, TheNextRequestWaitsForTheAnswersOfEverySendStillOutstanding)
+{
+    struct Row {
+        int Resends;         // timeouts before the first answer
+        int LaterAnswers;    // answers of the later sends that then come
+        bool SentBeforeLate; // the next request goes before the quiet after a late answer
+    };
+    const Row rows[] = {
+        {1, 1, true},  // both sends answered: a short quiet only
+        {2, 2, true},  // three sends, three answers
+        {2, 1, false}, // one send unanswered: the long wait
+        {1, 0, false},
+        {1, 2, false}, // one answer more than sends: a quiet line first
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Resends * 10 + row.LaterAnswers);
+        Start();
+        for (int i = 0; i < row.Resends; ++i) {
+            port.Receive(Poll);
+            QTest::qWait(100); // the sends spread over time
+            form.Timer1Timer();
+        }
+        port.Receive(Poll + Answer + '\r'); // the first send's answer, late
+        const qsizetype sent = port.Written.size();
+        for (int i = 0; i < row.LaterAnswers; ++i)
+            port.Receive(Answer + '\r');
+        EXPECT_EQ(port.Written.size(), sent) << "nothing within the turn";
+        QTest::qWait(TExchangeEngine::QuietAfterLateMs - 50);
+        EXPECT_EQ(port.Written.size() > sent, row.SentBeforeLate);
+        ASSERT_TRUE(WaitFor([&] { return port.Written.size() > sent; }, 5000));
+        EXPECT_FALSE(form.HoldingBack());
+        form.Button1->click(); // "Стоп"
+        form.Timer1->stop();   // left running by a stop: no timeout of its own here
+    }
 }
 
 } // namespace
@@ -281,6 +333,7 @@ TEST_F(EngineTest, LostLinkNamesItsCauseAndTheCountersShowResponseTimes)
         port.Receive(Answer + '\r');
         EXPECT_EQ(form.Edit1->text(), "Опрос текущего состояния включен");
         form.Button1->click(); // "Стоп"
+        form.Timer1->stop();   // left running by a stop: no timeout of its own here
     }
 
     Start(); // a new run has measured nothing yet

@@ -22,6 +22,7 @@ public:
         return static_cast<int>(text.size());
     }
     void SetRTS(bool state) override { Rts.append(state); }
+    int UnreadCount() const override { return static_cast<int>(Input.size()); }
 
     // Characters arrive; one characters-received event reports them.
     void Receive(const QByteArray& text)
