@@ -31,11 +31,16 @@ public:
         }
         Link = QString::fromLocal8Bit(FProcess.readLine()).trimmed();
     }
-    ~Simulator()
+    ~Simulator() { Stop(); }
+    // Stops it; what it printed after its port, such as "collisions N".
+    QByteArray Stop()
     {
+        if (FProcess.state() == QProcess::NotRunning)
+            return {};
         FProcess.terminate();
         if (!FProcess.waitForFinished(10000))
             FProcess.kill();
+        return FProcess.readAllStandardOutput();
     }
     Simulator(const Simulator&) = delete;
     Simulator& operator=(const Simulator&) = delete;

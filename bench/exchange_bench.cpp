@@ -208,6 +208,41 @@ void RunCase(const Case& c, const QString& dir, double seconds, int runs, bool w
     std::fflush(stdout);
 }
 
+// Late answers at 19200 bit/s: the rate against one outstanding request's
+// limit (the bare loop on a line without faults), and the requests that met
+// an answer still on the line, as the simulator counts them.
+void RunLateAnswers(const QString& dir, double seconds, int runs)
+{
+    std::vector<double> rate, limit, collisions, timeouts;
+    for (int run = 0; run < runs; ++run) {
+        double bareRate = 0;
+        {
+            Simulator clean(dir, {"--baud", "19200"});
+            bareRate = BareLoop(clean.Link, B19200, seconds).PerSecond();
+        }
+        Simulator sim(dir, {"--baud", "19200", "--late", "0.1"});
+        TForm1 form;
+        ReadyToPollSelta(form, sim.Link, 3);
+        form.Button1->click();
+        QElapsedTimer timer;
+        timer.start();
+        RunEventsUntil([] { return false; }, static_cast<int>(seconds * 1000));
+        rate.push_back(form.FResponseCount / (timer.elapsed() / 1000.0));
+        timeouts.push_back(form.FErrorCount);
+        form.Button1->click();
+        const QByteArray said = sim.Stop();
+        const qsizetype at = said.lastIndexOf("collisions ");
+        collisions.push_back(at < 0 ? -1 : said.mid(at + 11).trimmed().toDouble());
+        limit.push_back(bareRate);
+    }
+    std::printf("Late answers (--late 0.1) at 19200 bit/s, window hidden (min / median / max of %d runs of %.0f s)\n"
+                "  program: %s exchanges/s, %s timeouts; one outstanding request allows %s exchanges/s\n"
+                "  requests sent while the device was answering (collisions): %s\n",
+                runs, seconds, qPrintable(Spread(rate, 1)), qPrintable(Spread(timeouts, 0)),
+                qPrintable(Spread(limit, 1)), qPrintable(Spread(collisions, 0)));
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -236,6 +271,8 @@ int main(int argc, char** argv)
     for (const Case& c : cases)
         if (QString::fromUtf8(c.Name).contains(only))
             RunCase(c, dir.path(), seconds, runs, warmUp);
+    if (QStringLiteral("Late answers").contains(only))
+        RunLateAnswers(dir.path(), seconds, runs);
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     std::printf("Peak resident memory of the benchmark process: %.1f MiB\n", usage.ru_maxrss / 1024.0);
