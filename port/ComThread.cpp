@@ -184,7 +184,10 @@ void TComThread::run()
             continue;
 
         int waiting = 0;
-        if (!hangUp && ::ioctl(fd, FIONREAD, &waiting) == 0) {
+        // Counted once: the gathering below counts again as it goes, and tells
+        // of a failed count as a hang-up.
+        const bool counted = !hangUp && ::ioctl(fd, FIONREAD, &waiting) == 0;
+        if (counted) {
             // What is awaited counts from the owner's last word on it: what
             // was handed over since then is no longer awaited.
             int expect = port->FRxGrouping.load();
@@ -196,7 +199,7 @@ void TComThread::run()
             if (expect >= 0 && waiting > announced && trickle)
                 waiting = GatherTrickle(fd, port->FWakeFd, waiting, expect, port->FRxCharUs.load(), hangUp);
         }
-        if (hangUp || ::ioctl(fd, FIONREAD, &waiting) != 0) {
+        if (hangUp || !counted) {
             // Stop watching the descriptor: after a hang-up it is ready forever.
             ::epoll_ctl(epfd, EPOLL_CTL_DEL, fd, nullptr);
             lost = true;
