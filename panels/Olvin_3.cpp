@@ -1,5 +1,7 @@
 #include "panels/Olvin_3.h"
 
+#include "panels/FormLayout.h"
+
 #include "app/Frames.h"
 #include "ui/Dialogs.h"
 #include "ui/MaskEdit.h"
@@ -20,6 +22,9 @@
 
 namespace {
 
+using panels::AddButtonRow;
+using panels::Compact;
+
 const QString kNoLink = QStringLiteral("НЕТ СВЯЗИ");
 
 // The width an edit field needs to show text whole.
@@ -38,10 +43,6 @@ TOlvin_3m::TOlvin_3m(TPanelHost& host, QWidget* parent) : TDevicePanel(devices::
     // The main window's font: the panel lives in its 790 x 315 child area.
     setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
 
-    auto compact = [](QLayout* layout, int margin) {
-        layout->setContentsMargins(margin, margin, margin, margin);
-        layout->setSpacing(3);
-    };
     auto makeButton = [this](QPushButton*& button, const char* name, const QString& text, QWidget* parent,
                              void (TOlvin_3m::*handler)()) {
         button = new QPushButton(text, parent);
@@ -71,7 +72,7 @@ TOlvin_3m::TOlvin_3m(TPanelHost& host, QWidget* parent) : TDevicePanel(devices::
         rowWidth = qMax(rowWidth, FieldWidth(Edit14, *olvin3m::BubblingText(code)));
 
     auto* grid = new QGridLayout(Panel1);
-    compact(grid, 4);
+    Compact(grid, 4);
     const int spacing = 4;
     grid->setHorizontalSpacing(spacing);
     grid->setVerticalSpacing(2);
@@ -146,7 +147,7 @@ TOlvin_3m::TOlvin_3m(TPanelHost& host, QWidget* parent) : TDevicePanel(devices::
     auto* rows = new QWidget;
     rows->setObjectName(QStringLiteral("ScrollBox1Rows"));
     auto* table = new QGridLayout(rows);
-    compact(table, 4);
+    Compact(table, 4);
     table->setHorizontalSpacing(6);
     table->setColumnStretch(0, 1);
     ui::TMaskEdit** places[olvin3m::SettingCount] = {
@@ -177,13 +178,9 @@ TOlvin_3m::TOlvin_3m(TPanelHost& host, QWidget* parent) : TDevicePanel(devices::
     makeButton(Button6, "Button6", QStringLiteral("Прочитать"), TabSheet1, &TOlvin_3m::Button6Click);
     makeButton(Button7, "Button7", QStringLiteral("Установить"), TabSheet1, &TOlvin_3m::Button7Click);
     auto* settings = new QVBoxLayout(TabSheet1);
-    compact(settings, 4);
+    Compact(settings, 4);
     settings->addWidget(ScrollBox1, 1);
-    auto* settingsFoot = new QHBoxLayout;
-    settingsFoot->addWidget(Button6);
-    settingsFoot->addWidget(Button7);
-    settingsFoot->addStretch();
-    settings->addLayout(settingsFoot);
+    AddButtonRow(settings, {Button6, Button7});
 
     // ---- Statistics page ----
     Memo1 = new QPlainTextEdit(TabSheet2);
@@ -192,15 +189,12 @@ TOlvin_3m::TOlvin_3m(TPanelHost& host, QWidget* parent) : TDevicePanel(devices::
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     makeButton(Button8, "Button8", QStringLiteral("Прочитать"), TabSheet2, &TOlvin_3m::Button8Click);
     auto* stats = new QVBoxLayout(TabSheet2);
-    compact(stats, 4);
+    Compact(stats, 4);
     stats->addWidget(Memo1, 1);
-    auto* statsFoot = new QHBoxLayout;
-    statsFoot->addWidget(Button8);
-    statsFoot->addStretch();
-    stats->addLayout(statsFoot);
+    AddButtonRow(stats, {Button8});
 
     auto* root = new QHBoxLayout(this);
-    compact(root, 0);
+    Compact(root, 0);
     root->setSpacing(4);
     root->addWidget(Panel1);
     root->addWidget(PageControl1, 1);

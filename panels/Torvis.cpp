@@ -1,5 +1,7 @@
 #include "panels/Torvis.h"
 
+#include "panels/FormLayout.h"
+
 #include "app/Frames.h"
 #include "ui/MaskEdit.h"
 #include "ui/RadioGroup.h"
@@ -23,6 +25,9 @@
 
 namespace {
 
+using panels::Compact;
+using panels::Named;
+
 using devices::TChecked;
 
 const QString kNoLink = QStringLiteral("НЕТ СВЯЗИ");
@@ -30,18 +35,6 @@ const QString kNotSentWhileStopped =
     QStringLiteral("Опрос остановлен: запрос не отправлен. Запустите опрос и повторите.");
 const QString kLevelMask = QStringLiteral("#9ccc;0;*");
 const QString kCalibrationMask = QStringLiteral("999;0;*");
-
-template <class T> T* Named(T* widget, const QString& name)
-{
-    widget->setObjectName(name);
-    return widget;
-}
-
-void Compact(QLayout* layout, int margin)
-{
-    layout->setContentsMargins(margin, margin, margin, margin);
-    layout->setSpacing(3);
-}
 
 QStringList ChannelItems()
 {

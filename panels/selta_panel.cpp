@@ -1,5 +1,7 @@
 #include "panels/selta_panel.h"
 
+#include "panels/FormLayout.h"
+
 #include "app/Frames.h"
 #include "ui/Dialogs.h"
 #include "ui/MaskEdit.h"
@@ -23,6 +25,9 @@
 #include <utility>
 
 namespace {
+
+using panels::AddButtonRow;
+using panels::Compact;
 
 using namespace selta;
 
@@ -56,10 +61,6 @@ TSelta::TSelta(TPanelHost& host, QWidget* parent) : TDevicePanel(devices::TDevic
     auto named = [](auto* widget, const char* name) {
         widget->setObjectName(QString::fromLatin1(name));
         return widget;
-    };
-    auto compact = [](QLayout* layout, int margin) {
-        layout->setContentsMargins(margin, margin, margin, margin);
-        layout->setSpacing(3);
     };
 
     // Status side.
@@ -96,7 +97,7 @@ TSelta::TSelta(TPanelHost& host, QWidget* parent) : TDevicePanel(devices::TDevic
         // Four modes in two rows, the value with its alarm beside it underneath:
         // the alarm label coming and going moves nothing.
         auto* grid = new QGridLayout(box);
-        compact(grid, 6);
+        Compact(grid, 6);
         grid->setHorizontalSpacing(8);
         const QList<QRadioButton*> modes = box->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
         for (int m = 0; m < modes.size(); ++m)
@@ -105,7 +106,7 @@ TSelta::TSelta(TPanelHost& host, QWidget* parent) : TDevicePanel(devices::TDevic
         grid->addWidget(label, 2, 1);
     }
     auto* left = new QVBoxLayout(Panel1);
-    compact(left, 0);
+    Compact(left, 0);
     left->addWidget(GroupBox1);
     left->addWidget(GroupBox2);
     left->addStretch();
@@ -154,7 +155,7 @@ TSelta::TSelta(TPanelHost& host, QWidget* parent) : TDevicePanel(devices::TDevic
         // Caption, field and unit on a line; each "Установить" under the pair it writes.
         QGroupBox* box = ch == 0 ? GroupBox3 : GroupBox4;
         auto* grid = new QGridLayout(box);
-        compact(grid, 6);
+        Compact(grid, 6);
         grid->addWidget(new QLabel(QStringLiteral("Тип датчика"), box), 0, 0);
         grid->addWidget(c.Type, 0, 1);
         grid->addWidget(new QLabel(QStringLiteral("мА"), box), 0, 2);
@@ -177,7 +178,7 @@ TSelta::TSelta(TPanelHost& host, QWidget* parent) : TDevicePanel(devices::TDevic
     Button6 = named(new QPushButton(QStringLiteral("Установить"), TabSheet1), "Button6");
     Button7 = named(new QPushButton(QStringLiteral("Прочитать"), TabSheet1), "Button7");
     auto* settings = new QVBoxLayout(TabSheet1);
-    compact(settings, 4);
+    Compact(settings, 4);
     auto* channels = new QHBoxLayout;
     channels->setSpacing(4);
     channels->addWidget(GroupBox3);
@@ -191,10 +192,7 @@ TSelta::TSelta(TPanelHost& host, QWidget* parent) : TDevicePanel(devices::TDevic
     alarm->addStretch();
     settings->addLayout(alarm);
     settings->addStretch();
-    auto* foot = new QHBoxLayout;
-    foot->addWidget(Button7);
-    foot->addStretch();
-    settings->addLayout(foot);
+    AddButtonRow(settings, {Button7});
 
     // Statistics page.
     Memo1 = named(new QPlainTextEdit(TabSheet2), "Memo1");
@@ -202,15 +200,12 @@ TSelta::TSelta(TPanelHost& host, QWidget* parent) : TDevicePanel(devices::TDevic
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Button1 = named(new QPushButton(QStringLiteral("Прочитать"), TabSheet2), "Button1");
     auto* stats = new QVBoxLayout(TabSheet2);
-    compact(stats, 4);
+    Compact(stats, 4);
     stats->addWidget(Memo1);
-    auto* statsFoot = new QHBoxLayout;
-    statsFoot->addWidget(Button1);
-    statsFoot->addStretch();
-    stats->addLayout(statsFoot);
+    AddButtonRow(stats, {Button1});
 
     auto* root = new QHBoxLayout(this);
-    compact(root, 4);
+    Compact(root, 4);
     root->addWidget(Panel1);
     root->addWidget(PageControl1, 1);
 
