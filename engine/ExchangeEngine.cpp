@@ -40,7 +40,6 @@ void TExchangeEngine::SendRequest(const QByteArray& request)
     FEchoSeen = false;
     LogLine(request);
     FLastRequest = request;
-    FExpectedAnswer = FAnswerLengths.value(request, 0);
     FPort->SetRTS(false);
     // The echo is the request itself: handed over whole, at its last character.
     FPort->SetRxGrouping(static_cast<int>(request.size()));
@@ -91,7 +90,7 @@ void TExchangeEngine::ReceiveChars(int Count)
         FPort->SetRTS(true);
         // Nothing is due before the answer's end: it may come as one piece,
         // as long as the last answer to this request was.
-        FPort->SetRxGrouping(FExpectedAnswer);
+        FPort->SetRxGrouping(FAnswerLengths.value(FLastRequest, 0));
     }
     if (FHolding) // the line is not quiet yet
         FQuietTimer.start(std::max(FQuietTimer.remainingTime(), QuietAfterLateMs));

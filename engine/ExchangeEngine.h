@@ -111,7 +111,6 @@ private:
     // Characters of the last answer to each request, its CR included: the
     // port is told how many to gather before it hands an answer over.
     QHash<QByteArray, int> FAnswerLengths;
-    int FExpectedAnswer = 0;
     // When each send still without an answer went out (on FClock, in ms):
     // the first send of a request and its resends.
     QList<qint64> FUnanswered;
