@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QScrollBar>
 
-
 namespace ui {
 
 int TLogModel::rowCount(const QModelIndex& parent) const
@@ -91,6 +90,8 @@ void TLogRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
         textOption.setTextDirection(opt.direction);
         textOption.setAlignment(QStyle::visualAlignment(opt.direction, opt.displayAlignment));
         laidOut.Layout->setTextOption(textOption);
+        // Keeps the shaped glyphs: otherwise each repaint shapes the row anew.
+        laidOut.Layout->setCacheEnabled(true);
         laidOut.Height = 0;
         laidOut.Layout->beginLayout();
         for (QTextLine line = laidOut.Layout->createLine(); line.isValid(); line = laidOut.Layout->createLine()) {
