@@ -2,12 +2,13 @@
 
 #include <QBoxLayout>
 #include <QLayout>
+#include <QLineEdit>
 #include <QString>
 #include <QWidget>
 
 #include <initializer_list>
 
-// Small pieces of layout that the panel forms share.
+// Small pieces of layout and display that the panel forms share.
 namespace panels {
 
 // A widget under the name its form's manual uses.
@@ -32,6 +33,14 @@ inline void AddButtonRow(QBoxLayout* column, std::initializer_list<QWidget*> but
         row->addWidget(button);
     row->addStretch();
     column->addLayout(row);
+}
+
+// A polled value into its field. An edit lays its text out anew on every
+// setText, even the same text, and a value mostly stays as it was.
+inline void ShowText(QLineEdit* field, const QString& text)
+{
+    if (field->text() != text)
+        field->setText(text);
 }
 
 } // namespace panels

@@ -2,6 +2,7 @@
 
 #include "app/Frames.h"
 #include "devices/Olvin4.h"
+#include "panels/FormLayout.h"
 
 #include <QFontMetrics>
 #include <QFrame>
@@ -13,6 +14,8 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+using panels::ShowText;
 
 namespace {
 
@@ -194,7 +197,7 @@ void TOLVIN4::LinkLost()
 {
     ClearStatus();
     for (const TRow& row : FRows)
-        row.Value->setText(kNoLink);
+        ShowText(row.Value, kNoLink);
     SendNext();
 }
 
@@ -203,7 +206,7 @@ void TOLVIN4::DecodeStatus(const QByteArray& frame)
     const olvin4::TStatus status = olvin4::DecodeStatus(frame);
     for (std::size_t i = 0; i < FRows.size(); ++i) {
         FRows[i].State->setText(status.Channels[i].State);
-        FRows[i].Value->setText(status.Channels[i].Value);
+        ShowText(FRows[i].Value, status.Channels[i].Value);
     }
 }
 

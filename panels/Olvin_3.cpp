@@ -24,6 +24,7 @@ namespace {
 
 using panels::AddButtonRow;
 using panels::Compact;
+using panels::ShowText;
 
 const QString kNoLink = QStringLiteral("НЕТ СВЯЗИ");
 
@@ -276,7 +277,7 @@ void TOlvin_3m::HandleLetter(char letter, const QByteArray& frame)
 void TOlvin_3m::LinkLost()
 {
     ClearStatus();
-    Edit4->setText(kNoLink);
+    ShowText(Edit4, kNoLink);
     if (WriteStepSent())
         InterruptWrite();
     if (FIdentifyOnly) {
@@ -300,13 +301,13 @@ void TOlvin_3m::DecodeStatus(const QByteArray& frame)
     if (!status)
         return;
     if (status->State)
-        Edit4->setText(*status->State);
+        ShowText(Edit4, *status->State);
     for (std::size_t i = 0; i < FStatusValues.size(); ++i)
-        FStatusValues[i]->setText(status->Values[i]);
-    Edit12->setText(status->Loop);
-    Edit13->setText(status->Mode);
+        ShowText(FStatusValues[i], status->Values[i]);
+    ShowText(Edit12, status->Loop);
+    ShowText(Edit13, status->Mode);
     if (status->Bubbling)
-        Edit14->setText(*status->Bubbling);
+        ShowText(Edit14, *status->Bubbling);
 }
 
 void TOlvin_3m::QueueUserRequest(const QByteArray& request)

@@ -26,6 +26,7 @@
 namespace {
 
 using panels::Compact;
+using panels::ShowText;
 using panels::Named;
 
 using devices::TChecked;
@@ -310,7 +311,7 @@ void TTORVIS_form::LinkLost()
     // A red field would still claim a sensor fault the unit can no longer report.
     for (QLineEdit* value : FValues) {
         SetAlarm(value, false);
-        value->setText(kNoLink);
+        ShowText(value, kNoLink);
     }
     SendNext();
 }
@@ -394,7 +395,7 @@ void TTORVIS_form::DecodeStatus(const QByteArray& frame)
     for (std::size_t i = 0; i < FValues.size(); ++i) {
         if (const auto& analog = status.Analog[i]) {
             SetAlarm(FValues[i], analog->Alarm);
-            FValues[i]->setText(analog->Value);
+            ShowText(FValues[i], analog->Value);
             FValues[i]->setToolTip(analog->StateText);
         }
     }

@@ -28,6 +28,7 @@ namespace {
 
 using panels::AddButtonRow;
 using panels::Compact;
+using panels::ShowText;
 
 using namespace selta;
 
@@ -295,8 +296,8 @@ void TSelta::DecodeStatus(const QByteArray& frame)
         return;
     const auto& c1 = status->Channel[0];
     const auto& c2 = status->Channel[1];
-    Edit1->setText(FormatChannelValue(FDisplayMode1, c1.SensorType, c1.Count, c1.Limit / 100.0));
-    Edit2->setText(FormatChannelValue(FDisplayMode2, c2.SensorType, c2.Count, c2.Limit / 100.0));
+    ShowText(Edit1, FormatChannelValue(FDisplayMode1, c1.SensorType, c1.Count, c1.Limit / 100.0));
+    ShowText(Edit2, FormatChannelValue(FDisplayMode2, c2.SensorType, c2.Count, c2.Limit / 100.0));
     Label3->setVisible(c1.Depressurised);
     Label4->setVisible(c2.Depressurised);
 }
