@@ -437,8 +437,8 @@ void TBComPort::SetRxGrouping(int expect)
 {
     const std::uint32_t baud = std::max<std::uint32_t>(BaudRateValue(FBaudRate), 1);
     // Start bit, data bits, parity bit and stop bits (one and a half counted as two).
-    const std::uint32_t bits = 1 + 5 + static_cast<std::uint32_t>(FByteSize) + (FParity == paNone ? 0 : 1) +
-                               (FStopBits == sb1 ? 1 : 2);
+    const std::uint32_t bits =
+        1 + 5 + static_cast<std::uint32_t>(FByteSize) + (FParity == paNone ? 0 : 1) + (FStopBits == sb1 ? 1 : 2);
     FRxCharUs = static_cast<int>(std::clamp<std::uint32_t>(bits * 1000000 / baud, 1, 50000));
     FRxSinceGrouping = 0;
     FRxGrouping = expect;
@@ -532,7 +532,11 @@ int TBComPort::WriteStr(const QByteArray& text)
             break; // the write limit ran out: what went out is the result
     }
     FTxPending = true;
-    WakeThread();
+    // Woken to watch the output queue; a thread waiting on a hand-over in
+    // service looks at it anyway when the handler is done, and a wake-up then
+    // would only cost it a turn before it waits for the answer.
+    if (!FHandOver.InService())
+        WakeThread();
     return static_cast<int>(written);
 }
 

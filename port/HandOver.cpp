@@ -49,7 +49,16 @@ void THandOver::Serve(const TDispatch& dispatch)
     dispatch(events);
     lock.lock();
     FDoneId = std::max(FDoneId, id);
+    // Told once the lock is free: woken under it, the thread would at once
+    // sleep again on the lock.
+    lock.unlock();
     FChanged.notify_all();
+}
+
+bool THandOver::InService() const
+{
+    std::lock_guard lock(FMutex);
+    return FServedId > FDoneId;
 }
 
 void THandOver::RequestStop()

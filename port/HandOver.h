@@ -27,6 +27,9 @@ public:
 
     // Owner. Dispatches the waiting batch, if one is there and not yet served.
     void Serve(const TDispatch& dispatch);
+    // A batch is being dispatched: the thread waits and looks at the port
+    // afresh once it is done.
+    bool InService() const;
     // Wakes a waiting event thread and tells it to end.
     void RequestStop();
     // Returns once End was called; on the owner's thread, serves batches meanwhile.
