@@ -91,11 +91,11 @@ template <typename Done> void RunEventsUntil(Done done, int ms)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
 }
 
-// The program's own path: main window, engine, port component, Сельта panel,
-// log. With warmUp it first polls until the log holds all the lines it keeps
-// (two an exchange), so that what is measured is polling that goes on and not
-// its first seconds, in which the log and its scroll range still grow.
-// One spell of polling on a form whose port is open.
+// One spell of polling by the program's own path (main window, engine, port
+// component, Сельта panel, log) on a form whose port is open. With warmUp it
+// first polls until the log holds all the lines it keeps (two an exchange), so
+// that what is measured is polling that goes on and not its first seconds, in
+// which the log and its scroll range still grow.
 Result Poll(TForm1& form, double seconds, bool warmUp)
 {
     form.Button1->click();

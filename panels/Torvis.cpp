@@ -26,8 +26,8 @@
 namespace {
 
 using panels::Compact;
-using panels::ShowText;
 using panels::Named;
+using panels::ShowText;
 
 using devices::TChecked;
 
