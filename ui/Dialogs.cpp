@@ -66,7 +66,26 @@ std::optional<QString> ExecuteSaveDialog(const QString& filter, const QString& d
 
 void SetSaveDialogHook(SaveDialogHook hook) { SaveHook() = std::move(hook); }
 
-QDateTime Now() { return Clock() ? Clock()() : QDateTime::currentDateTime(); }
+namespace {
+
+// The zone's offset is asked at most once a minute: each ask reads the zone
+// anew, two file lookups for every line of the log. Offsets change only at
+// whole minutes.
+QDateTime LocalNow()
+{
+    thread_local qint64 minute = -1;
+    thread_local int offset = 0;
+    const qint64 ms = QDateTime::currentMSecsSinceEpoch();
+    if (ms / 60000 != minute) {
+        minute = ms / 60000;
+        offset = QDateTime::fromMSecsSinceEpoch(ms).offsetFromUtc();
+    }
+    return QDateTime::fromMSecsSinceEpoch(ms, Qt::OffsetFromUTC, offset);
+}
+
+} // namespace
+
+QDateTime Now() { return Clock() ? Clock()() : LocalNow(); }
 
 void SetClock(ClockFunc clock) { Clock() = std::move(clock); }
 

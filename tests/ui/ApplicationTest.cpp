@@ -1,12 +1,16 @@
 #include "ui/Application.h"
+#include "ui/Dialogs.h"
 #include "support/MessageRecorder.h"
 
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <cstdlib>
 #include <stdexcept>
+#include <thread>
 
 TEST(ErrorHandler, WhatAHandlerThrowsIsShownWithBeepAndTheClickReturns)
 {
@@ -59,4 +63,25 @@ TEST(QtTexts, DialogButtonsAreRussian)
         buttons << button->text().remove(u'&');
     EXPECT_TRUE(buttons.contains(QStringLiteral("Сохранить"))) << buttons.join(u',').toStdString();
     EXPECT_TRUE(buttons.contains(QStringLiteral("Отмена"))) << buttons.join(u',').toStdString();
+}
+
+// The log's time of day is the zone's, whichever zone the machine is in.
+TEST(Clock, TimeOfDayIsTheLocalOne)
+{
+    const QByteArray saved = qgetenv("TZ");
+    for (const char* zone : {"UTC0", "MSK-3", "EST5", "NPT-5:45"}) {
+        qputenv("TZ", zone);
+        QTime shown, local;
+        // A thread of its own, as the offset is kept per thread for a minute.
+        std::thread([&] {
+            shown = ui::Now().time();
+            local = QDateTime::currentDateTime().time();
+        }).join();
+        EXPECT_LE(std::abs(shown.msecsTo(local)), 1000) << zone << " " << shown.toString().toStdString()
+                                                         << " " << local.toString().toStdString();
+    }
+    if (saved.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", saved);
 }
