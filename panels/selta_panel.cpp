@@ -4,6 +4,7 @@
 
 #include "app/Frames.h"
 #include "ui/Dialogs.h"
+#include "ui/GroupBox.h"
 #include "ui/MaskEdit.h"
 
 #include <QComboBox>
@@ -66,8 +67,8 @@ TSelta::TSelta(TPanelHost& host, QWidget* parent) : TDevicePanel(devices::TDevic
 
     // Status side.
     Panel1 = named(new QWidget(this), "Panel1");
-    GroupBox1 = named(new QGroupBox(QStringLiteral("Канал №1"), Panel1), "GroupBox1");
-    GroupBox2 = named(new QGroupBox(QStringLiteral("Канал №2"), Panel1), "GroupBox2");
+    GroupBox1 = named(new ui::TGroupBox(QStringLiteral("Канал №1"), Panel1), "GroupBox1");
+    GroupBox2 = named(new ui::TGroupBox(QStringLiteral("Канал №2"), Panel1), "GroupBox2");
     const QString captions[4] = {QStringLiteral("Ток"), QStringLiteral("Давление в мегапаскалях"),
                                  QStringLiteral("Давление в атмосферах"), QStringLiteral("Уровень в метрах")};
     QRadioButton** radios[8] = {&RadioButton1, &RadioButton2, &RadioButton3, &RadioButton4,
@@ -121,8 +122,8 @@ TSelta::TSelta(TPanelHost& host, QWidget* parent) : TDevicePanel(devices::TDevic
     PageControl1->addTab(TabSheet2, QStringLiteral("Статистика"));
     PageControl1->setCurrentWidget(TabSheet1);
 
-    GroupBox3 = named(new QGroupBox(QStringLiteral("Канал №1"), TabSheet1), "GroupBox3");
-    GroupBox4 = named(new QGroupBox(QStringLiteral("Канал №2"), TabSheet1), "GroupBox4");
+    GroupBox3 = named(new ui::TGroupBox(QStringLiteral("Канал №1"), TabSheet1), "GroupBox3");
+    GroupBox4 = named(new ui::TGroupBox(QStringLiteral("Канал №2"), TabSheet1), "GroupBox4");
     ComboBox1 = named(new QComboBox(GroupBox3), "ComboBox1");
     ComboBox2 = named(new QComboBox(GroupBox4), "ComboBox2");
     MaskEdit1 = named(new ui::TMaskEdit(GroupBox3), "MaskEdit1");

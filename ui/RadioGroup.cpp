@@ -7,7 +7,7 @@
 namespace ui {
 
 TRadioGroup::TRadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent)
-    : QGroupBox(caption, parent), FGroup(new QButtonGroup(this))
+    : TGroupBox(caption, parent), FGroup(new QButtonGroup(this))
 {
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(6, 2, 6, 2);

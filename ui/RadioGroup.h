@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QGroupBox>
+#include "ui/GroupBox.h"
+
 #include <QStringList>
 
 class QButtonGroup;
@@ -11,7 +12,7 @@ namespace ui {
 // A captioned group of radio buttons laid out in columns, one of which may be
 // chosen. Click is emitted when the user chooses an item, never when the
 // program sets one.
-class TRadioGroup : public QGroupBox {
+class TRadioGroup : public TGroupBox {
     Q_OBJECT
 public:
     TRadioGroup(const QString& caption, const QStringList& items, int columns, QWidget* parent = nullptr);

@@ -1,0 +1,64 @@
+// A group box that copies its drawn frame looks as the plain one does, also
+// after whatever changes its look.
+#include "ui/GroupBox.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QLineEdit>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <initializer_list>
+
+namespace {
+
+// The copy is blended once more than the direct drawing, which may round an
+// edge pixel by one step; a stale copy differs by far more.
+int LargestDifference(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return 255;
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            largest = std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                                std::abs(qBlue(p) - qBlue(q))});
+        }
+    return largest;
+}
+
+} // namespace
+
+TEST(GroupBox, LooksAsThePlainOneAfterEachChange)
+{
+    QGroupBox plain(QStringLiteral("Канал №1"));
+    ui::TGroupBox copying(QStringLiteral("Канал №1"));
+    for (QGroupBox* box : std::initializer_list<QGroupBox*>{&plain, &copying}) {
+        box->resize(160, 90);
+        (new QLineEdit(QStringLiteral("12,5"), box))->setGeometry(10, 30, 60, 20);
+    }
+    const struct {
+        const char* Change;
+        std::function<void(QGroupBox&)> Apply;
+    } rows[] = {
+        {"as made", [](QGroupBox&) {}},
+        {"drawn again", [](QGroupBox&) {}},
+        {"new title", [](QGroupBox& b) { b.setTitle(QStringLiteral("Канал №2")); }},
+        {"resized", [](QGroupBox& b) { b.resize(200, 70); }},
+        {"disabled", [](QGroupBox& b) { b.setEnabled(false); }},
+        {"bold", [](QGroupBox& b) {
+             QFont font = b.font();
+             font.setBold(true);
+             b.setFont(font);
+         }},
+        {"new value inside", [](QGroupBox& b) { b.findChild<QLineEdit*>()->setText(QStringLiteral("7")); }},
+    };
+    for (const auto& row : rows) {
+        row.Apply(plain);
+        row.Apply(copying);
+        EXPECT_LE(LargestDifference(copying.grab().toImage(), plain.grab().toImage()), 1) << row.Change;
+    }
+}
