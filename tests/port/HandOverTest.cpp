@@ -44,3 +44,33 @@ TEST(HandOver, OwnerWaitingForTheEndServesWhatIsPosted)
     EXPECT_TRUE(handOver.StopRequested());
     EXPECT_EQ(announced, 3);
 }
+
+// The owner is in service only while it dispatches, and the event thread goes
+// on only once the dispatch is over: what a handler wrote is looked at then.
+TEST(HandOver, InServiceOnlyWhileDispatching)
+{
+    THandOver handOver;
+    handOver.Begin();
+    std::atomic<bool> announced{false};
+    std::atomic<bool> returned{false};
+    std::thread events([&] {
+        handOver.PostAndWait(TComEvents{}, [&] { announced = true; });
+        returned = true;
+        handOver.End();
+    });
+    while (!announced)
+        std::this_thread::yield();
+    EXPECT_FALSE(handOver.InService()) << "posted, not yet served";
+    bool inService = false;
+    bool returnedDuring = true;
+    handOver.Serve([&](TComEvents) {
+        inService = handOver.InService();
+        returnedDuring = returned;
+    });
+    EXPECT_TRUE(inService);
+    EXPECT_FALSE(returnedDuring);
+    EXPECT_FALSE(handOver.InService()) << "served";
+    handOver.WaitForEnd(false, {});
+    events.join();
+    EXPECT_TRUE(returned);
+}
