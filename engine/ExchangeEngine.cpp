@@ -68,6 +68,18 @@ bool TExchangeEngine::FindFrameStart()
     return true;
 }
 
+qsizetype TExchangeEngine::FramesWaiting() const
+{
+    qsizetype frames = 0;
+    for (qsizetype at = 0;; ++frames) {
+        const qsizetype start = FRxBuffer.indexOf('~', at);
+        const qsizetype end = start < 0 ? -1 : FRxBuffer.indexOf('\r', start);
+        if (end < 0)
+            return frames;
+        at = end + 1;
+    }
+}
+
 bool TExchangeEngine::TakeFrame(QByteArray& frame)
 {
     const qsizetype end = FRxBuffer.indexOf('\r');
@@ -133,9 +145,12 @@ void TExchangeEngine::ReceiveChars(int Count)
     // is due and the line has been quiet after it. An answer to nothing sent
     // is followed by a quiet line too. Once every send has its answer, the
     // next request goes after a short quiet.
+    // Answers already in the buffer, taken one an event, have come as well: a
+    // send they answer is not awaited, or the wait would grow with each turn.
     const bool unasked = FUnanswered.isEmpty();
     const qint64 answered = unasked ? 0 : FUnanswered.takeFirst();
-    if (!FUnanswered.isEmpty() || unasked) {
+    const qsizetype awaited = FUnanswered.isEmpty() ? 0 : FUnanswered.size() - FramesWaiting();
+    if (awaited > 0 || unasked) {
         const qint64 spread = unasked ? 0 : FUnanswered.last() - answered;
         const int hold = static_cast<int>(spread) + QuietAfterLateMs;
         if (!FHolding || hold > FQuietTimer.remainingTime())

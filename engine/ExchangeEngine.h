@@ -50,6 +50,8 @@ public:
     void ResponseTimeout();
     bool FindFrameStart();
     bool TakeFrame(QByteArray& frame);
+    // Complete frames in FRxBuffer, each to be taken by an event of its own.
+    qsizetype FramesWaiting() const;
 
     // A new polling run: nothing held back, nothing measured yet.
     void ResetRun();

@@ -264,41 +264,67 @@ TEST_F(EngineTest, AfterALateAnswerTheNextRequestWaitsForAQuietLine)
 // Each send may still be answered, however late: after a late answer the next
 // request waits for the answers of the later sends, or until the last of them,
 // were it as late, is due and the line has been quiet; once every send has
-// its answer it goes after a short quiet. An answer to nothing sent is
-// followed by a quiet line as well.
+// its answer it goes after a short quiet, or at once when those answers came
+// in the same chunk. An answer to nothing sent is followed by a quiet line.
 TEST_F(EngineTest, TheNextRequestWaitsForTheAnswersOfEverySendStillOutstanding)
 {
+    enum class Next { AtOnce, AfterShortQuiet, AfterLongQuiet };
     struct Row {
-        int Resends;         // timeouts before the first answer
-        int LaterAnswers;    // answers of the later sends that then come
-        bool SentBeforeLate; // the next request goes before the quiet after a late answer
+        int Resends;      // timeouts before the first answer
+        int LaterAnswers; // answers of the later sends that then come
+        bool OneChunk;    // ... in the chunk of the late answer
+        Next Expected;
     };
     const Row rows[] = {
-        {1, 1, true},  // both sends answered: a short quiet only
-        {2, 2, true},  // three sends, three answers
-        {2, 1, false}, // one send unanswered: the long wait
-        {1, 0, false},
-        {1, 2, false}, // one answer more than sends: a quiet line first
+        {1, 1, false, Next::AfterShortQuiet}, // both sends answered
+        {2, 2, false, Next::AfterShortQuiet}, // three sends, three answers
+        {2, 1, false, Next::AfterLongQuiet},  // one send unanswered
+        {1, 0, false, Next::AfterLongQuiet},
+        {1, 2, false, Next::AfterLongQuiet}, // one answer more than sends
+        {1, 1, true, Next::AtOnce},          // the line is quiet already
+        {2, 2, true, Next::AtOnce},
+        {2, 1, true, Next::AfterLongQuiet},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.Resends * 10 + row.LaterAnswers);
+        SCOPED_TRACE(row.Resends * 100 + row.LaterAnswers * 10 + row.OneChunk);
         Start();
         for (int i = 0; i < row.Resends; ++i) {
             port.Receive(Poll);
             QTest::qWait(100); // the sends spread over time
             form.Timer1Timer();
         }
-        port.Receive(Poll + Answer + '\r'); // the first send's answer, late
         const qsizetype sent = port.Written.size();
+        QByteArray later;
         for (int i = 0; i < row.LaterAnswers; ++i)
+            later += Answer + '\r';
+        port.Receive(Poll + Answer + '\r' + (row.OneChunk ? later : QByteArray())); // the first send's answer, late
+        for (int i = 0; i < row.LaterAnswers && !row.OneChunk; ++i)
             port.Receive(Answer + '\r');
-        EXPECT_EQ(port.Written.size(), sent) << "nothing within the turn";
+        EXPECT_EQ(port.Written.size() > sent, row.Expected == Next::AtOnce) << "within the turn";
         QTest::qWait(TExchangeEngine::QuietAfterLateMs - 50);
-        EXPECT_EQ(port.Written.size() > sent, row.SentBeforeLate);
+        EXPECT_EQ(port.Written.size() > sent, row.Expected != Next::AfterLongQuiet);
         ASSERT_TRUE(WaitFor([&] { return port.Written.size() > sent; }, 5000));
         EXPECT_FALSE(form.HoldingBack());
         form.Button1->click(); // "Стоп"
         form.Timer1->stop();   // left running by a stop: no timeout of its own here
+        form.FRxBuffer.clear(); // answers still waiting there would lead the next row
+    }
+}
+
+// An answer left waiting in the buffer (two came in one chunk) is taken one
+// event late from then on; a resend meanwhile must not make every later
+// request wait for an answer that is already in.
+TEST_F(EngineTest, AnAnswerLeftWaitingDoesNotSlowThePollingThatFollows)
+{
+    Start();
+    port.Receive(Poll + Answer + '\r' + Answer + '\r');
+    ASSERT_EQ(form.FramesWaiting(), 1);
+    form.Timer1Timer(); // a resend while an answer is waiting
+    for (int turn = 0; turn < 5; ++turn) {
+        const qsizetype sent = port.Written.size();
+        port.Receive(Poll + Answer + '\r');
+        EXPECT_EQ(port.Written.size(), sent + 1) << turn;
+        EXPECT_FALSE(form.HoldingBack()) << turn;
     }
 }
 
