@@ -111,10 +111,11 @@ void TComThread::Deliver(TComEvents events)
         break;
     }
     case smThreadSync:
-        port->FHandOver.PostAndWait(events, [port] {
+        port->FHandOver.Post(events, [port] {
             QMetaObject::invokeMethod(
                 port, [port] { port->ServeHandOver(); }, Qt::QueuedConnection);
         });
+        FInFlight = true;
         break;
     }
 }
@@ -161,10 +162,19 @@ void TComThread::run()
         int timeout = -1;
         if (!lost && (watchCounters || watchModem))
             timeout = 100;
-        if (!lost && port->FTxPending)
+        // A handler under way may write: its output queue is looked at within
+        // the same 10 ms as after any write.
+        if (!lost && (port->FTxPending || FInFlight))
             timeout = 10;
         epoll_event ready[2];
         const int n = ::epoll_wait(epfd, ready, 2, timeout);
+        // Whatever woke the thread is acted on only once the batch before is
+        // served: handlers see one batch at a time, with what came meanwhile
+        // in the next. Waiting for the line meanwhile spares a wake-up.
+        if (FInFlight) {
+            port->FHandOver.WaitServed();
+            FInFlight = false;
+        }
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)

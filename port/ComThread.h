@@ -23,4 +23,6 @@ private:
     void ReportDeviceLost();
 
     TBComPort* FPort;
+    // A batch handed over and perhaps not yet served (smThreadSync).
+    bool FInFlight = false;
 };

@@ -12,15 +12,26 @@ void THandOver::Begin()
 
 void THandOver::PostAndWait(TComEvents events, const std::function<void()>& announce)
 {
+    Post(events, announce);
+    WaitServed();
+}
+
+void THandOver::Post(TComEvents events, const std::function<void()>& announce)
+{
     std::unique_lock lock(FMutex);
     if (FStopRequested)
         return;
-    const std::uint64_t id = ++FPostedId;
+    ++FPostedId;
     FPendingEvents = events;
     FChanged.notify_all(); // an owner waiting in WaitForEnd serves it
     lock.unlock();
     announce();
-    lock.lock();
+}
+
+void THandOver::WaitServed()
+{
+    std::unique_lock lock(FMutex);
+    const std::uint64_t id = FPostedId;
     FChanged.wait(lock, [&] { return FDoneId >= id || FStopRequested; });
 }
 

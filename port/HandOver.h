@@ -21,6 +21,10 @@ public:
     // Event thread. Posts events, has announce ask the owner to Serve (called
     // without the lock held), and waits until they are served or a stop is asked.
     void PostAndWait(TComEvents events, const std::function<void()>& announce);
+    // The same in two steps, so that the thread can wait for the line while
+    // the owner serves; it acts on nothing it saw until WaitServed returned.
+    void Post(TComEvents events, const std::function<void()>& announce);
+    void WaitServed();
     bool StopRequested() const;
     // The thread's last act.
     void End();

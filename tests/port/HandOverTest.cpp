@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -73,4 +74,36 @@ TEST(HandOver, InServiceOnlyWhileDispatching)
     handOver.WaitForEnd(false, {});
     events.join();
     EXPECT_TRUE(returned);
+}
+
+// Posted without waiting, the thread goes on (to wait for the line) and only
+// its WaitServed holds it until the owner has served, or a stop is asked.
+TEST(HandOver, PostReturnsAtOnceAndWaitServedHoldsUntilServed)
+{
+    for (const bool stop : {false, true}) {
+        THandOver handOver;
+        handOver.Begin();
+        std::atomic<bool> posted{false};
+        std::atomic<bool> released{false};
+        std::thread events([&] {
+            handOver.Post(TComEvents{}, [] {});
+            posted = true;
+            handOver.WaitServed();
+            released = true;
+            handOver.End();
+        });
+        while (!posted)
+            std::this_thread::yield();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_FALSE(released) << stop;
+        int served = 0;
+        if (stop)
+            handOver.RequestStop();
+        else
+            handOver.Serve([&](TComEvents) { ++served; });
+        handOver.WaitForEnd(false, {});
+        events.join();
+        EXPECT_TRUE(released) << stop;
+        EXPECT_EQ(served, stop ? 0 : 1);
+    }
 }
