@@ -10,12 +10,6 @@ void THandOver::Begin()
     FServedId = FDoneId = FPostedId;
 }
 
-void THandOver::PostAndWait(TComEvents events, const std::function<void()>& announce)
-{
-    Post(events, announce);
-    WaitServed();
-}
-
 void THandOver::Post(TComEvents events, const std::function<void()>& announce)
 {
     std::unique_lock lock(FMutex);

@@ -18,11 +18,10 @@ public:
     // A new event thread: nothing posted, no stop asked, the thread running.
     void Begin();
 
-    // Event thread. Posts events, has announce ask the owner to Serve (called
-    // without the lock held), and waits until they are served or a stop is asked.
-    void PostAndWait(TComEvents events, const std::function<void()>& announce);
-    // The same in two steps, so that the thread can wait for the line while
-    // the owner serves; it acts on nothing it saw until WaitServed returned.
+    // Event thread. Posts events and has announce ask the owner to Serve
+    // (called without the lock held); WaitServed then waits until they are
+    // served or a stop is asked. Two steps, so that the thread can wait for the
+    // line while the owner serves; it acts on nothing it saw until then.
     void Post(TComEvents events, const std::function<void()>& announce);
     void WaitServed();
     bool StopRequested() const;

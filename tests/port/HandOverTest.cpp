@@ -18,7 +18,8 @@ TEST(HandOver, OwnerWaitingForTheEndServesWhatIsPosted)
         for (TComEvent event : {evRxChar, evTxEmpty, evRing}) {
             TComEvents batch;
             batch.Include(event);
-            handOver.PostAndWait(batch, [&] { ++announced; });
+            handOver.Post(batch, [&] { ++announced; });
+            handOver.WaitServed();
         }
         handOver.End();
     });
@@ -35,8 +36,10 @@ TEST(HandOver, OwnerWaitingForTheEndServesWhatIsPosted)
     // later posts go nowhere.
     handOver.Begin();
     std::thread blocked([&] {
-        handOver.PostAndWait(TComEvents{}, [] {});
-        handOver.PostAndWait(TComEvents{}, [&] { ++announced; });
+        handOver.Post(TComEvents{}, [] {});
+        handOver.WaitServed();
+        handOver.Post(TComEvents{}, [&] { ++announced; });
+        handOver.WaitServed();
         handOver.End();
     });
     handOver.RequestStop();
@@ -55,7 +58,8 @@ TEST(HandOver, InServiceOnlyWhileDispatching)
     std::atomic<bool> announced{false};
     std::atomic<bool> returned{false};
     std::thread events([&] {
-        handOver.PostAndWait(TComEvents{}, [&] { announced = true; });
+        handOver.Post(TComEvents{}, [&] { announced = true; });
+        handOver.WaitServed();
         returned = true;
         handOver.End();
     });
