@@ -10,9 +10,26 @@ TDevicePanel::TDevicePanel(devices::TDeviceKind kind, TPanelHost& host, QWidget*
 
 void TDevicePanel::HandleResponse(const QByteArray& frame)
 {
-    if (const auto letter = devices::CheckedLetter(frame))
+    const auto letter = devices::CheckedLetter(frame);
+    if (letter == devices::StatusLetter) {
+        SendNextThenShowStatus(frame);
+        return;
+    }
+    if (letter)
         HandleLetter(*letter, frame);
     SendNext();
+}
+
+void TDevicePanel::SendNextThenShowStatus(const QByteArray& frame)
+{
+    try {
+        SendNext();
+    } catch (...) {
+        // The values are the device's all the same; the error goes on to its box.
+        HandleLetter(devices::StatusLetter, frame);
+        throw;
+    }
+    HandleLetter(devices::StatusLetter, frame);
 }
 
 void TDevicePanel::SendNext()
@@ -31,7 +48,7 @@ void TDevicePanel::SendNext()
 void TDevicePanel::BeginPolling()
 {
     FPendingRequest.clear();
-    FPollRequest = Request("T");
+    FPollRequest = Request(QByteArray(1, devices::StatusLetter));
     SendNext();
 }
 

@@ -38,7 +38,9 @@ public:
     // Models without a stop or link-lost reaction keep these empty.
     virtual void StopPoll() {}
     // A frame whose checksum holds and that carries a letter goes to
-    // HandleLetter; any other is ignored. Then SendNext, as after every answer.
+    // HandleLetter; any other is ignored. Then SendNext, as after every answer;
+    // but an answer to the status request only shows values, so the next
+    // request goes first and they are shown while the device answers it.
     virtual void HandleResponse(const QByteArray& frame);
     virtual void LinkLost() {}
     // Sends the one-shot request if one waits, else the status request.
@@ -51,6 +53,9 @@ public:
 protected:
     // What a valid answer means to the model, by its letter at position 5.
     virtual void HandleLetter(char letter, const QByteArray& frame) = 0;
+    // SendNext, then HandleLetter of a status answer (devices::StatusLetter),
+    // which may only show what the answer carries; shown also when the send fails.
+    void SendNextThenShowStatus(const QByteArray& frame);
 
     // The end every StartPoll shares: a request stored while polling was
     // stopped is dropped, the status request built and the first one sent.

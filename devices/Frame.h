@@ -18,6 +18,8 @@ bool FrameChecksumOK(const QByteArray& frame);
 
 inline constexpr int LetterPosition = 5;
 inline constexpr int ChecksumWidth = 2;
+// The status request's command and its answer's letter, the same in every model.
+inline constexpr char StatusLetter = 'T';
 
 // The response letter at position 5, or nothing when position 5 is not before
 // the two checksum characters: such a frame carries no letter at all.

@@ -16,7 +16,7 @@
 namespace olvin3m {
 
 // Answer letters.
-inline constexpr char StatusLetter = 'T';
+inline constexpr char StatusLetter = devices::StatusLetter;
 inline constexpr char IdentificationLetter = 'A';
 inline constexpr char WriteStepLetter = 'U';
 inline constexpr char PresetLetter = 'I';

@@ -28,7 +28,7 @@ QString ChannelStateText(const QByteArray& field);
 // characters are not all in the frame before its checksum shows an empty row.
 TStatus DecodeStatus(const QByteArray& frame);
 
-inline constexpr char StatusLetter = 'T';
+inline constexpr char StatusLetter = devices::StatusLetter;
 
 // A channel's start ('W') or stop ('w') command for channel 1 to 6.
 QByteArray CommandRequest(const QByteArray& deviceNumber, int channel, char command);

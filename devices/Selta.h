@@ -100,7 +100,7 @@ devices::TChecked CheckMaxAndMin(const QByteArray& deviceNumber, const TChannelI
 QByteArray Request(const QByteArray& deviceNumber, const QByteArray& command);
 
 // Answer letters.
-inline constexpr char StatusLetter = 'T';
+inline constexpr char StatusLetter = devices::StatusLetter;
 inline constexpr char SettingsLetter = 'u';
 inline constexpr char StatisticsLetter = 'S';
 // "B", "D" and "W" acknowledge a write.

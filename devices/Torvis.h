@@ -22,7 +22,7 @@ inline constexpr int CalibrationWidth = 3;
 inline constexpr char DiscreteTypesChannel = '9';
 
 // Answer letters.
-inline constexpr char StatusLetter = 'T';
+inline constexpr char StatusLetter = devices::StatusLetter;
 inline constexpr char SettingsLetter = 'u';
 inline constexpr char SettingsWrittenLetter = 'U';
 inline constexpr char VersionLetter = 'V';

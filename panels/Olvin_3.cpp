@@ -232,6 +232,10 @@ void TOlvin_3m::HandleResponse(const QByteArray& frame)
 {
     const bool stepSent = WriteStepSent();
     const auto checked = devices::CheckedLetter(frame);
+    if (checked == olvin3m::StatusLetter && !stepSent && !FIdentifyOnly) {
+        SendNextThenShowStatus(frame);
+        return;
+    }
     if (devices::ResponseLetter(frame) == olvin3m::IdentificationLetter)
         LogIdentification(frame);
     else if (checked)

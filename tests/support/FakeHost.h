@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 // Stands in for the main window: records what a panel sends, logs and says.
@@ -16,6 +17,8 @@ class FakeHost final : public TPanelHost {
 public:
     void SendRequest(const QByteArray& request) override
     {
+        if (OnSend)
+            OnSend(request);
         if (PollActive)
             Sent.append(request);
     }
@@ -28,6 +31,8 @@ public:
     QByteArrayList Log;
     QString Status;
     bool PortChosen = true;
+    // Called before a request is recorded; may throw, as a failing port does.
+    std::function<void(const QByteArray&)> OnSend;
 };
 
 // Sets the globals as a successful "Старт" with the given number leaves them.
