@@ -1,5 +1,6 @@
 #include "ui/LogView.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -154,11 +155,47 @@ void TLogView::Flush() const
     // Rows a technician picked keep their lines; otherwise the rows stay put
     // and only their texts move, which spares the view a new layout.
     const bool picked = selectionModel()->hasSelection() || selectionModel()->currentIndex().isValid();
+    FShiftRows = picked ? 0 : static_cast<int>(std::min<qsizetype>(FPending.size(), FMaximum));
     FModel->Append(FPending, FMaximum, !picked);
+    FShiftRows = 0;
     FPending.clear();
     // As a memo does: a view left at the newest line follows the new ones.
     if (atBottom)
         const_cast<TLogView*>(this)->scrollToBottom();
+}
+
+QSize TLogView::LastRowHint() const
+{
+    const int rows = FModel->rowCount();
+    if (rows == 0)
+        return QSize();
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    return itemDelegate()->sizeHint(option, FModel->index(rows - 1));
+}
+
+void TLogView::doItemsLayout()
+{
+    QListView::doItemsLayout();
+    FLaidOutHint = LastRowHint();
+}
+
+void TLogView::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QList<int>& roles)
+{
+    // The texts of a full log moved up in rows that stay: so does the picture,
+    // and only the rows that come into sight are drawn. Rows of another size
+    // need a new layout, and a screen reader is told of every changed row.
+    if (FShiftRows > 0 && LastRowHint() == FLaidOutHint && !QAccessible::isActive()) {
+        QWidget* const port = viewport();
+        const int by = FShiftRows * visualRect(topLeft).height();
+        port->scroll(0, -by);
+        // What lay below the last row was no row: where it moved to is drawn anew.
+        const int end = visualRect(bottomRight).bottom() + 1;
+        if (end < port->height())
+            port->update(0, end - by, port->width(), port->height() - end + by);
+        return;
+    }
+    QListView::dataChanged(topLeft, bottomRight, roles);
 }
 
 QString TLogView::toPlainText() const

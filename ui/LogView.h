@@ -73,16 +73,25 @@ public:
     QString toPlainText() const;
     void clear();
 
+    void doItemsLayout() override;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles = QList<int>()) override;
 
 private:
     void Flush() const;
+    // The size the list takes for every row: that of the last one.
+    QSize LastRowHint() const;
 
     TLogModel* FModel;
     mutable QStringList FPending;
     mutable TThrottle FFlush;
     int FMaximum = 201;
+    // Rows the texts of a full log move up by in the append under way.
+    mutable int FShiftRows = 0;
+    QSize FLaidOutHint; // LastRowHint at the last layout
 };
 
 } // namespace ui

@@ -6,6 +6,8 @@
 #include <QClipboard>
 #include <QImage>
 #include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QSignalSpy>
 #include <QTest>
@@ -122,4 +124,76 @@ TEST(LogView, RowsLookAsTheStyledDelegateDrawsThem)
                 EXPECT_EQ(log.itemDelegate()->sizeHint(option, index), styled.sizeHint(option, index));
             }
         }
+}
+
+// A full log whose texts move up shows exactly what a log freshly given the
+// same lines shows, at the bottom or scrolled back, after shifts of one row,
+// of several, of more than fit, with part of it waiting to be repainted, and
+// when a wider line comes.
+TEST(LogView, ShiftedPictureIsTheFreshOne)
+{
+    struct Row {
+        int Kept;          // lines the log keeps
+        int Shift;         // lines appended in each batch
+        int Batches;       // that reach the list before it is repainted
+        int ScrolledBack;  // rows above the bottom
+        bool PendingPaint; // a part of the view is still to be repainted
+        bool WiderLine;    // the last line comes out wider
+    };
+    const Row rows[] = {
+        {20, 1, 1, 0, false, false}, {20, 2, 1, 0, false, false}, {20, 5, 1, 0, true, false},
+        {20, 30, 1, 0, false, false}, {20, 2, 1, 3, false, false}, {20, 2, 1, 3, true, false},
+        {20, 1, 3, 0, false, false}, {20, 2, 2, 3, false, false}, {20, 2, 1, 0, false, true},
+        {4, 1, 1, 0, false, false}, // fewer rows than the view has room for
+    };
+    const auto line = [](int n, bool wide) {
+        return QStringLiteral("12:00:%1.000  ~001T01604001100480NNB8").arg(n % 60, 2, 10, QLatin1Char('0')) +
+               (wide ? QStringLiteral("  Связь потеряна: нет эха от адаптера") : QString());
+    };
+    const auto picture = [](ui::TLogView& log) {
+        QCoreApplication::processEvents();
+        return log.screen()->grabWindow(log.winId()).toImage();
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.Kept << " " << row.Shift << " " << row.Batches << " "
+                                        << row.ScrolledBack << " " << row.PendingPaint << " " << row.WiderLine);
+        const int Kept = row.Kept;
+        QStringList lines;
+        ui::TLogView shifted;
+        shifted.setFocusPolicy(Qt::NoFocus); // focus would make a current row: no shift then
+        shifted.setMaximumBlockCount(Kept);
+        shifted.resize(260, 150);
+        for (int n = 0; n < Kept; ++n)
+            lines << line(n, false);
+        for (const QString& text : lines)
+            shifted.appendPlainText(text);
+        shifted.show();
+        QCoreApplication::processEvents();
+        QScrollBar* bar = shifted.verticalScrollBar();
+        bar->setValue(bar->maximum() - row.ScrolledBack);
+        picture(shifted);
+        if (row.PendingPaint)
+            shifted.viewport()->update(QRect(0, 40, 100, 30));
+        for (int batch = 0; batch < row.Batches; ++batch) {
+            for (int n = 0; n < row.Shift; ++n) {
+                lines << line(static_cast<int>(lines.size()), row.WiderLine && n == row.Shift - 1);
+                shifted.appendPlainText(lines.last());
+            }
+            shifted.toPlainText(); // the batch reaches the list now, unpainted
+        }
+        const QImage after = picture(shifted);
+
+        ui::TLogView fresh;
+        fresh.setFocusPolicy(Qt::NoFocus);
+        fresh.setMaximumBlockCount(Kept);
+        fresh.resize(260, 150);
+        for (const QString& text : lines.mid(lines.size() - Kept))
+            fresh.appendPlainText(text);
+        fresh.show();
+        QCoreApplication::processEvents();
+        fresh.verticalScrollBar()->setValue(shifted.verticalScrollBar()->value());
+        fresh.horizontalScrollBar()->setValue(shifted.horizontalScrollBar()->value());
+        EXPECT_EQ(shifted.horizontalScrollBar()->maximum(), fresh.horizontalScrollBar()->maximum());
+        EXPECT_TRUE(after == picture(fresh));
+    }
 }
