@@ -68,16 +68,17 @@ bool TExchangeEngine::FindFrameStart()
     return true;
 }
 
-qsizetype TExchangeEngine::FramesWaiting() const
+qsizetype TExchangeEngine::FramesWaiting(qsizetype atMost) const
 {
     qsizetype frames = 0;
-    for (qsizetype at = 0;; ++frames) {
+    for (qsizetype at = 0; frames < atMost; ++frames) {
         const qsizetype start = FRxBuffer.indexOf('~', at);
         const qsizetype end = start < 0 ? -1 : FRxBuffer.indexOf('\r', start);
         if (end < 0)
             return frames;
         at = end + 1;
     }
+    return frames;
 }
 
 bool TExchangeEngine::TakeFrame(QByteArray& frame)
@@ -149,7 +150,7 @@ void TExchangeEngine::ReceiveChars(int Count)
     // send they answer is not awaited, or the wait would grow with each turn.
     const bool unasked = FUnanswered.isEmpty();
     const qint64 answered = unasked ? 0 : FUnanswered.takeFirst();
-    const qsizetype awaited = FUnanswered.isEmpty() ? 0 : FUnanswered.size() - FramesWaiting();
+    const qsizetype awaited = FUnanswered.isEmpty() ? 0 : FUnanswered.size() - FramesWaiting(FUnanswered.size());
     if (awaited > 0 || unasked) {
         const qint64 spread = unasked ? 0 : FUnanswered.last() - answered;
         const int hold = static_cast<int>(spread) + QuietAfterLateMs;

@@ -50,8 +50,9 @@ public:
     void ResponseTimeout();
     bool FindFrameStart();
     bool TakeFrame(QByteArray& frame);
-    // Complete frames in FRxBuffer, each to be taken by an event of its own.
-    qsizetype FramesWaiting() const;
+    // Complete frames in FRxBuffer, each to be taken by an event of its own,
+    // counted up to atMost: no more are asked for, and the buffer may hold thousands.
+    qsizetype FramesWaiting(qsizetype atMost) const;
 
     // A new polling run: nothing held back, nothing measured yet.
     void ResetRun();

@@ -318,7 +318,7 @@ TEST_F(EngineTest, AnAnswerLeftWaitingDoesNotSlowThePollingThatFollows)
 {
     Start();
     port.Receive(Poll + Answer + '\r' + Answer + '\r');
-    ASSERT_EQ(form.FramesWaiting(), 1);
+    ASSERT_EQ(form.FramesWaiting(5), 1);
     form.Timer1Timer(); // a resend while an answer is waiting
     for (int turn = 0; turn < 5; ++turn) {
         const qsizetype sent = port.Written.size();
