@@ -154,23 +154,25 @@ TEST(LogView, ShiftedPictureIsTheFreshOne)
         QCoreApplication::processEvents();
         return log.screen()->grabWindow(log.winId()).toImage();
     };
+    // Shown and painted, holding lines; focus would make a current row, and no shift then.
+    const auto show = [](ui::TLogView& log, int kept, const QStringList& lines) {
+        log.setFocusPolicy(Qt::NoFocus);
+        log.setMaximumBlockCount(kept);
+        log.resize(260, 150);
+        for (const QString& text : lines)
+            log.appendPlainText(text);
+        log.show();
+        QCoreApplication::processEvents();
+    };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << row.Kept << " " << row.Shift << " " << row.Batches << " "
                                         << row.ScrolledBack << " " << row.PendingPaint << " " << row.WiderLine);
-        const int Kept = row.Kept;
         QStringList lines;
-        ui::TLogView shifted;
-        shifted.setFocusPolicy(Qt::NoFocus); // focus would make a current row: no shift then
-        shifted.setMaximumBlockCount(Kept);
-        shifted.resize(260, 150);
-        for (int n = 0; n < Kept; ++n)
+        for (int n = 0; n < row.Kept; ++n)
             lines << line(n, false);
-        for (const QString& text : lines)
-            shifted.appendPlainText(text);
-        shifted.show();
-        QCoreApplication::processEvents();
-        QScrollBar* bar = shifted.verticalScrollBar();
-        bar->setValue(bar->maximum() - row.ScrolledBack);
+        ui::TLogView shifted;
+        show(shifted, row.Kept, lines);
+        shifted.verticalScrollBar()->setValue(shifted.verticalScrollBar()->maximum() - row.ScrolledBack);
         picture(shifted);
         if (row.PendingPaint)
             shifted.viewport()->update(QRect(0, 40, 100, 30));
@@ -184,13 +186,7 @@ TEST(LogView, ShiftedPictureIsTheFreshOne)
         const QImage after = picture(shifted);
 
         ui::TLogView fresh;
-        fresh.setFocusPolicy(Qt::NoFocus);
-        fresh.setMaximumBlockCount(Kept);
-        fresh.resize(260, 150);
-        for (const QString& text : lines.mid(lines.size() - Kept))
-            fresh.appendPlainText(text);
-        fresh.show();
-        QCoreApplication::processEvents();
+        show(fresh, row.Kept, lines.mid(lines.size() - row.Kept));
         fresh.verticalScrollBar()->setValue(shifted.verticalScrollBar()->value());
         fresh.horizontalScrollBar()->setValue(shifted.horizontalScrollBar()->value());
         EXPECT_EQ(shifted.horizontalScrollBar()->maximum(), fresh.horizontalScrollBar()->maximum());
