@@ -150,7 +150,7 @@ void TExchangeEngine::ReceiveChars(int Count)
     // send they answer is not awaited, or the wait would grow with each turn.
     const bool unasked = FUnanswered.isEmpty();
     const qint64 answered = unasked ? 0 : FUnanswered.takeFirst();
-    const qsizetype awaited = FUnanswered.isEmpty() ? 0 : FUnanswered.size() - FramesWaiting(FUnanswered.size());
+    const qsizetype awaited = FUnanswered.size() - FramesWaiting(FUnanswered.size());
     if (awaited > 0 || unasked) {
         const qint64 spread = unasked ? 0 : FUnanswered.last() - answered;
         const int hold = static_cast<int>(spread) + QuietAfterLateMs;

@@ -23,9 +23,8 @@ QVariant TLogModel::data(const QModelIndex& index, int role) const
 
 void TLogModel::Append(const QStringList& lines, int maximum, bool inPlace)
 {
-    // Only the newest that can stay are added at all.
-    const qsizetype skip = std::max<qsizetype>(0, lines.size() - maximum);
-    const int adding = static_cast<int>(lines.size() - skip);
+    const int adding = Adding(lines.size(), maximum);
+    const qsizetype skip = lines.size() - adding;
     if (inPlace && adding > 0 && static_cast<int>(FLines.size()) == maximum) {
         FLines.erase(FLines.begin(), FLines.begin() + adding);
         FLines.insert(FLines.end(), lines.begin() + skip, lines.end());
@@ -155,7 +154,7 @@ void TLogView::Flush() const
     // Rows a technician picked keep their lines; otherwise the rows stay put
     // and only their texts move, which spares the view a new layout.
     const bool picked = selectionModel()->hasSelection() || selectionModel()->currentIndex().isValid();
-    FShiftRows = picked ? 0 : static_cast<int>(std::min<qsizetype>(FPending.size(), FMaximum));
+    FShiftRows = picked ? 0 : TLogModel::Adding(FPending.size(), FMaximum);
     FModel->Append(FPending, FMaximum, !picked);
     FShiftRows = 0;
     FPending.clear();

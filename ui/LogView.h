@@ -9,6 +9,7 @@
 
 #include "ui/Throttle.h"
 
+#include <algorithm>
 #include <deque>
 #include <memory>
 
@@ -26,6 +27,8 @@ public:
     // so a view keeps its layout and scroll range; otherwise the oldest rows
     // are removed and new ones inserted, which a selection follows.
     void Append(const QStringList& lines, int maximum, bool inPlace = false);
+    // How many of count new lines Append adds: only the newest that can stay.
+    static int Adding(qsizetype count, int maximum) { return static_cast<int>(std::min<qsizetype>(count, maximum)); }
     void Clear();
     QString Line(int row) const { return FLines[static_cast<std::size_t>(row)]; }
 
