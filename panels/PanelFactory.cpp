@@ -4,10 +4,13 @@
 #include "panels/Olvin_3.h"
 #include "panels/Torvis.h"
 #include "panels/selta_panel.h"
+#include "ui/EditFrames.h"
 
 namespace panels {
 
-std::unique_ptr<TDevicePanel> CreatePanel(devices::TDeviceKind kind, TPanelHost& host)
+namespace {
+
+std::unique_ptr<TDevicePanel> Made(devices::TDeviceKind kind, TPanelHost& host)
 {
     using devices::TDeviceKind;
     switch (kind) {
@@ -23,6 +26,17 @@ std::unique_ptr<TDevicePanel> CreatePanel(devices::TDeviceKind kind, TPanelHost&
         break;
     }
     return nullptr;
+}
+
+} // namespace
+
+std::unique_ptr<TDevicePanel> CreatePanel(devices::TDeviceKind kind, TPanelHost& host)
+{
+    std::unique_ptr<TDevicePanel> panel = Made(kind, host);
+    // Its fields repaint with every answer.
+    if (panel)
+        ui::CopyEditFrames(panel.get());
+    return panel;
 }
 
 } // namespace panels

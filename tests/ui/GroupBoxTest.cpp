@@ -4,33 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QImage>
+#include "support/ImageDifference.h"
+
 #include <QLineEdit>
 
-#include <algorithm>
-#include <cstdlib>
 #include <functional>
 #include <initializer_list>
-
-namespace {
-
-// The copy is blended once more than the direct drawing, which may round an
-// edge pixel by one step; a stale copy differs by far more.
-int LargestDifference(const QImage& a, const QImage& b)
-{
-    if (a.size() != b.size())
-        return 255;
-    int largest = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            largest = std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                                std::abs(qBlue(p) - qBlue(q))});
-        }
-    return largest;
-}
-
-} // namespace
 
 TEST(GroupBox, LooksAsThePlainOneAfterEachChange)
 {
@@ -59,6 +38,8 @@ TEST(GroupBox, LooksAsThePlainOneAfterEachChange)
     for (const auto& row : rows) {
         row.Apply(plain);
         row.Apply(copying);
+        // The copy is blended once more than the direct drawing, which may round
+        // an edge pixel by one step; a stale copy differs by far more.
         EXPECT_LE(LargestDifference(copying.grab().toImage(), plain.grab().toImage()), 1) << row.Change;
     }
 }
