@@ -757,5 +757,18 @@ void TBComPort::DestroyEventThread()
 
 void TBComPort::ServeHandOver()
 {
-    FHandOver.Serve([this](TComEvents events) { DispatchEvents(events); });
+    FHandOver.Serve([this](TComEvents events) {
+        DispatchEvents(events);
+        // What a handler wrote has often left at once (a pseudo-terminal, an
+        // adapter that takes it whole): the thread would see that as soon as
+        // this batch is done and hand it over alone, one more turn for the
+        // window. It is told here instead, as the thread would tell it, after
+        // the events before it in the batch.
+        int unsent = 0;
+        if (FTxPending && FEventSet.Contains(evTxEmpty) && FConnected && !FDestroying &&
+            ::ioctl(FHandle, TIOCOUTQ, &unsent) == 0 && unsent == 0) {
+            FTxPending = false;
+            RunStep(evTxEmpty);
+        }
+    });
 }

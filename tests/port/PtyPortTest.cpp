@@ -596,3 +596,33 @@ TEST_F(PtyTest, CloseWhileCharactersAreAwaitedDoesNotWaitForThem)
     port.Close();
     EXPECT_FALSE(port.Connected());
 }
+
+// A handler's write that has gone out at once is told within the same batch,
+// before what the handler left for the event loop, and told once.
+TEST_F(PtyTest, TxEmptyOfAHandlersWriteComesInItsBatchAndOnce)
+{
+    TBComPort port;
+    OpenPort(port);
+    QStringList order;
+    port.OnRxChar = [&](QObject*, int) {
+        QByteArray text;
+        port.ReadStr(text, 100);
+        order << "RxChar";
+        port.WriteStr("#1001T39\r");
+        QMetaObject::invokeMethod(
+            &port, [&] { order << "posted"; }, Qt::QueuedConnection);
+    };
+    port.OnTxEmpty = [&](QObject*) { order << "TxEmpty"; };
+    for (int round = 0; round < 3; ++round) {
+        Send("~");
+        ASSERT_TRUE(WaitFor([&] { return order.count("posted") == round + 1; }));
+        EXPECT_EQ(Receive(9), QByteArray("#1001T39\r"));
+    }
+    // Time enough for a second telling by the event thread.
+    QElapsedTimer quiet;
+    quiet.start();
+    while (quiet.elapsed() < 100)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    port.Close();
+    EXPECT_EQ(order.join(' ').toStdString(), "RxChar TxEmpty posted RxChar TxEmpty posted RxChar TxEmpty posted");
+}
