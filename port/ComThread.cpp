@@ -206,8 +206,21 @@ void TComThread::run()
                 expect = std::max(1, expect - port->FRxSinceGrouping.load() + announced);
             // A few new characters, fewer than awaited: the line trickles.
             const bool trickle = expect > 0 ? waiting < expect : waiting - announced <= 2;
-            if (expect >= 0 && waiting > announced && trickle)
+            if (expect >= 0 && waiting > announced && trickle) {
                 waiting = GatherTrickle(fd, port->FWakeFd, waiting, expect, port->FRxCharUs.load(), hangUp);
+                // The characters gathered left their arrival standing on the
+                // watch: it would wake the thread at once while the batch is
+                // served, and it would sleep again until the batch is done.
+                // Taken now and counted afresh, nothing that came is missed.
+                // A wake-up of its own stays standing and is seen next turn.
+                epoll_event standing[2];
+                const int m = hangUp ? 0 : ::epoll_wait(epfd, standing, 2, 0);
+                for (int i = 0; i < m; ++i)
+                    if (standing[i].data.u32 == 1 && (standing[i].events & (EPOLLHUP | EPOLLERR)))
+                        hangUp = true;
+                if (!hangUp && ::ioctl(fd, FIONREAD, &waiting) != 0)
+                    hangUp = true;
+            }
         }
         if (hangUp || !counted) {
             // Stop watching the descriptor: after a hang-up it is ready forever.
