@@ -764,11 +764,16 @@ void TBComPort::ServeHandOver()
         // this batch is done and hand it over alone, one more turn for the
         // window. It is told here instead, as the thread would tell it, after
         // the events before it in the batch.
-        int unsent = 0;
-        if (FTxPending && FEventSet.Contains(evTxEmpty) && FConnected && !FDestroying &&
-            ::ioctl(FHandle, TIOCOUTQ, &unsent) == 0 && unsent == 0) {
-            FTxPending = false;
+        if (FEventSet.Contains(evTxEmpty) && FConnected && !FDestroying && TakeWriteSent())
             RunStep(evTxEmpty);
-        }
     });
+}
+
+bool TBComPort::TakeWriteSent()
+{
+    int unsent = 0;
+    if (!FTxPending || (::ioctl(FHandle, TIOCOUTQ, &unsent) == 0 && unsent > 0))
+        return false;
+    FTxPending = false;
+    return true;
 }

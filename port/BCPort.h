@@ -191,6 +191,9 @@ private:
     void ServeHandOver();
     void RunStep(TComEvent event);
     void WakeThread() const;
+    // A pending write seen sent: its output queue is empty, or can no longer
+    // be asked. Clears the pending write when it says so.
+    bool TakeWriteSent();
     bool ModemLines(unsigned long request, int bits);
 
     TBaudRate FBaudRate = br9600;

@@ -267,13 +267,8 @@ void TComThread::run()
             }
         }
 
-        if (port->FTxPending) {
-            int unsent = 0;
-            if (::ioctl(fd, TIOCOUTQ, &unsent) != 0 || unsent == 0) {
-                port->FTxPending = false;
-                events.Include(evTxEmpty);
-            }
-        }
+        if (port->TakeWriteSent())
+            events.Include(evTxEmpty);
 
         const TComEvents wanted = TComEvents::FromBits(events.Bits() & port->FEventSet.Bits());
         if (!wanted.Empty())
