@@ -1,9 +1,9 @@
 #include "ui/EditFrames.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPixmapCache>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QStyleOptionFrame>
@@ -25,6 +25,25 @@ bool CopyLandsAsDrawn(const QPainter& painter)
            painter.compositionMode() == QPainter::CompositionMode_SourceOver;
 }
 
+// What the panel's drawing depends on; another look is another picture.
+struct TFrameLook {
+    QSize Size;
+    qreal Ratio;
+    int State;
+    int LineWidth;
+    int MidLineWidth;
+    int Features;
+    int Direction;
+    qint64 Palette;
+    bool operator==(const TFrameLook&) const = default;
+};
+
+size_t qHash(const TFrameLook& look, size_t seed = 0)
+{
+    return qHashMulti(seed, look.Size.width(), look.Size.height(), look.Ratio, look.State, look.LineWidth,
+                      look.MidLineWidth, look.Features, look.Direction, look.Palette);
+}
+
 class TCopiedFrameStyle final : public QProxyStyle {
 public:
     using QProxyStyle::QProxyStyle;
@@ -38,20 +57,19 @@ public:
             return;
         }
         const qreal ratio = painter->device()->devicePixelRatio();
-        // What the panel's drawing depends on; another look is another picture.
-        const QString key = QStringLiteral("zorvex-edit-frame %1x%2 %3 %4 %5 %6 %7 %8 %9")
-                                .arg(frame->rect.width())
-                                .arg(frame->rect.height())
-                                .arg(ratio)
-                                .arg(static_cast<int>(frame->state))
-                                .arg(frame->lineWidth)
-                                .arg(frame->midLineWidth)
-                                .arg(static_cast<int>(frame->features))
-                                .arg(static_cast<int>(frame->direction))
-                                .arg(frame->palette.cacheKey());
-        QPixmap picture;
-        if (!QPixmapCache::find(key, &picture)) {
-            picture = QPixmap(frame->rect.size() * ratio);
+        // Looked up at every paint of every field: a key spelled out as text
+        // would cost more than the copy.
+        const TFrameLook look{frame->rect.size(),
+                              ratio,
+                              static_cast<int>(frame->state),
+                              frame->lineWidth,
+                              frame->midLineWidth,
+                              static_cast<int>(frame->features),
+                              static_cast<int>(frame->direction),
+                              frame->palette.cacheKey()};
+        auto found = FPictures.constFind(look);
+        if (found == FPictures.cend()) {
+            QPixmap picture(frame->rect.size() * ratio);
             picture.setDevicePixelRatio(ratio);
             picture.fill(Qt::transparent);
             QStyleOptionFrame atOrigin = *frame;
@@ -65,10 +83,18 @@ public:
             drawing.setRenderHints(painter->renderHints());
             QProxyStyle::drawPrimitive(element, &atOrigin, &drawing, widget);
             drawing.end();
-            QPixmapCache::insert(key, picture);
+            // Sizes and states of a window's fields are few; palettes that
+            // keep changing must not grow the store without end.
+            if (FPictures.size() >= MaxPictures)
+                FPictures.clear();
+            found = FPictures.insert(look, picture);
         }
-        painter->drawPixmap(frame->rect.topLeft(), picture);
+        painter->drawPixmap(frame->rect.topLeft(), *found);
     }
+
+private:
+    static constexpr qsizetype MaxPictures = 128;
+    mutable QHash<TFrameLook, QPixmap> FPictures;
 };
 
 QStyle* CopiedFrameStyle()

@@ -12,7 +12,7 @@ void TGroupBox::paintEvent(QPaintEvent* event)
     initStyleOption(&option);
     const TLook look{option.rect,         option.state,  option.activeSubControls,
                      option.text,         static_cast<qint64>(palette().cacheKey()),
-                     font().key(),        devicePixelRatio(), style()};
+                     font(),              devicePixelRatio(), style()};
     if (FDrawn.isNull() || !(look == FLook)) {
         FDrawn = QPixmap(size() * look.Ratio);
         FDrawn.setDevicePixelRatio(look.Ratio);

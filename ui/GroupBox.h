@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QGroupBox>
 #include <QPixmap>
 #include <QStyle>
@@ -25,7 +26,7 @@ private:
         QStyle::SubControls Active;
         QString Title;
         qint64 Palette = 0;
-        QString Font;
+        QFont Font;
         qreal Ratio = 0;
         const QStyle* Style = nullptr;
         bool operator==(const TLook&) const = default;

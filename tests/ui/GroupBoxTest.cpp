@@ -6,7 +6,9 @@
 
 #include "support/ImageDifference.h"
 
+#include <QImage>
 #include <QLineEdit>
+#include <QRegion>
 
 #include <functional>
 #include <initializer_list>
@@ -35,11 +37,20 @@ TEST(GroupBox, LooksAsThePlainOneAfterEachChange)
          }},
         {"new value inside", [](QGroupBox& b) { b.findChild<QLineEdit*>()->setText(QStringLiteral("7")); }},
     };
+    // A field and a piece of the caption and frame, as a repaint of parts asks.
+    const QRegion parts = QRegion(8, 28, 64, 24) + QRegion(100, 0, 40, 14);
+    const auto partly = [&parts](QGroupBox& box) {
+        QImage image(box.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::magenta);
+        box.render(&image, QPoint(), parts);
+        return image;
+    };
     for (const auto& row : rows) {
         row.Apply(plain);
         row.Apply(copying);
         // The copy is blended once more than the direct drawing, which may round
         // an edge pixel by one step; a stale copy differs by far more.
         EXPECT_LE(LargestDifference(copying.grab().toImage(), plain.grab().toImage()), 1) << row.Change;
+        EXPECT_LE(LargestDifference(partly(copying), partly(plain)), 1) << row.Change << ", in parts";
     }
 }
