@@ -60,6 +60,15 @@ inline double CpuSeconds()
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+// Times a thread of this process slept and was woken again: on a machine
+// where a wake-up costs more than the work it brings, these tell the cost.
+inline long WakeUps()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_nvcsw;
+}
+
 // The window with its real panels, the simulator's port open at the speed of
 // list entry speedIndex, "Сельта" 001 chosen: the next "Старт" polls it.
 inline void ReadyToPollSelta(TForm1& form, const QString& link, int speedIndex)

@@ -38,7 +38,9 @@ struct Result {
     int Exchanges = 0;
     double Seconds = 0;
     double CpuSeconds = 0; // user + system of this process
+    long WakeUps = 0;
     double PerSecond() const { return Exchanges / Seconds; }
+    double WakeUpsPerExchange() const { return Exchanges ? static_cast<double>(WakeUps) / Exchanges : 0; }
     double CpuUsPerExchange() const { return Exchanges ? 1e6 * CpuSeconds / Exchanges : 0; }
     double CorePercent() const { return 100.0 * CpuSeconds / Seconds; }
 };
@@ -59,6 +61,7 @@ Result BareLoop(const QString& link, speed_t speed, double seconds)
     const QByteArray request = MakeFrame("#SLT001T");
     Result r;
     const double cpu = CpuSeconds();
+    const long wakeUps = WakeUps();
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < seconds * 1000) {
@@ -78,6 +81,7 @@ Result BareLoop(const QString& link, speed_t speed, double seconds)
     }
     r.Seconds = timer.elapsed() / 1000.0;
     r.CpuSeconds = CpuSeconds() - cpu;
+    r.WakeUps = WakeUps() - wakeUps;
     ::close(fd);
     return r;
 }
@@ -106,6 +110,7 @@ Result Poll(TForm1& form, double seconds, bool warmUp)
     if (warmUp)
         RunEventsUntil([&] { return form.FResponseCount > TForm1::MemoLines / 2; }, 60000);
     const double cpu = CpuSeconds();
+    const long wakeUps = WakeUps();
     const int before = form.FResponseCount;
     const int errorsBefore = form.FErrorCount;
     QElapsedTimer timer;
@@ -116,6 +121,7 @@ Result Poll(TForm1& form, double seconds, bool warmUp)
     Result r;
     r.Seconds = timer.elapsed() / 1000.0;
     r.CpuSeconds = CpuSeconds() - cpu;
+    r.WakeUps = WakeUps() - wakeUps;
     r.Exchanges = form.FResponseCount - before;
     if (form.FErrorCount > errorsBefore)
         std::printf("  (program saw %d timeouts)\n", form.FErrorCount - errorsBefore);
@@ -128,6 +134,7 @@ Result& operator+=(Result& sum, const Result& part)
     sum.Exchanges += part.Exchanges;
     sum.Seconds += part.Seconds;
     sum.CpuSeconds += part.CpuSeconds;
+    sum.WakeUps += part.WakeUps;
     return sum;
 }
 
@@ -214,13 +221,15 @@ QString Spread(std::vector<double> values, int precision)
 
 void RunCase(const Case& c, const QString& dir, double seconds, int runs, bool warmUp)
 {
-    std::vector<double> rate, cpu, core, bareRate, bareCpu, share, cliRate, cliCpu, cliShare;
+    std::vector<double> rate, cpu, core, wakeUps, bareRate, bareCpu, bareWakeUps, share, cliRate, cliCpu, cliShare;
     for (int run = 0; run < runs; ++run) {
         Simulator sim(dir, c.SimArgs);
         const auto [program, bare] = Alternating(sim.Link, c.SpeedIndex, c.Speed, seconds, c.Shown, warmUp, c.Turns);
         rate.push_back(program.PerSecond());
         cpu.push_back(program.CpuUsPerExchange());
         core.push_back(program.CorePercent());
+        wakeUps.push_back(program.WakeUpsPerExchange());
+        bareWakeUps.push_back(bare.WakeUpsPerExchange());
         bareRate.push_back(bare.PerSecond());
         bareCpu.push_back(bare.CpuUsPerExchange());
         share.push_back(program.PerSecond() / bare.PerSecond());
@@ -233,13 +242,14 @@ void RunCase(const Case& c, const QString& dir, double seconds, int runs, bool w
         }
     }
     std::printf("%s (min / median / max of %d runs of %.0f s%s)\n"
-                "  program: %s exchanges/s, %s us CPU per exchange, %s %% of a core\n"
-                "  bare:    %s exchanges/s, %s us CPU per exchange\n"
+                "  program: %s exchanges/s, %s us CPU per exchange, %s %% of a core, %s wake-ups per exchange\n"
+                "  bare:    %s exchanges/s, %s us CPU per exchange, %s wake-ups per exchange\n"
                 "  program/bare exchanges: %s\n",
                 c.Name, runs, seconds,
                 c.Turns > 1 ? qPrintable(QStringLiteral(", program and bare loop in %1 turns each").arg(c.Turns)) : "",
                 qPrintable(Spread(rate, 1)), qPrintable(Spread(cpu, 0)), qPrintable(Spread(core, 2)),
-                qPrintable(Spread(bareRate, 1)), qPrintable(Spread(bareCpu, 0)), qPrintable(Spread(share, 2)));
+                qPrintable(Spread(wakeUps, 2)), qPrintable(Spread(bareRate, 1)), qPrintable(Spread(bareCpu, 0)),
+                qPrintable(Spread(bareWakeUps, 2)), qPrintable(Spread(share, 2)));
     if (!cliRate.empty())
         std::printf("  zorvex-cli poll: %s exchanges/s, %s us CPU per exchange\n"
                     "  zorvex-cli/bare exchanges: %s\n",
