@@ -1,5 +1,7 @@
 #include "ui/EditFrames.h"
 
+#include "ui/PaintCopy.h"
+
 #include <QApplication>
 #include <QHash>
 #include <QLineEdit>
@@ -8,22 +10,8 @@
 #include <QProxyStyle>
 #include <QStyleOptionFrame>
 
-#include <cmath>
-
 namespace ui {
 namespace {
-
-bool Whole(qreal value) { return value == std::round(value); }
-
-// Blending the copy in is the drawing itself only on whole pixels, with
-// nothing else blended on the way.
-bool CopyLandsAsDrawn(const QPainter& painter)
-{
-    const QTransform& at = painter.deviceTransform();
-    return Whole(painter.device()->devicePixelRatio()) && at.type() <= QTransform::TxTranslate && Whole(at.dx()) &&
-           Whole(at.dy()) && painter.opacity() == 1.0 &&
-           painter.compositionMode() == QPainter::CompositionMode_SourceOver;
-}
 
 // What the panel's drawing depends on; another look is another picture.
 struct TFrameLook {

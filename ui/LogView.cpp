@@ -1,5 +1,7 @@
 #include "ui/LogView.h"
 
+#include "ui/PaintCopy.h"
+
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
@@ -102,6 +104,54 @@ void TLogRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
         laidOut.Layout->endLayout();
         laidOut.Width = textRect.width();
     }
+    // A line that comes again and again (the same request, polled) is drawn
+    // once over the list's own background and then copied; a line seen once
+    // is drawn directly, as a copy of it would cost more.
+    const QColor below = SolidBackground(opt);
+    if (!below.isValid() || !CopyLandsAsDrawn(*painter) || opt.rect.width() > MaxPictureWidth ||
+        ++laidOut.Paints < PaintsBeforePicture) {
+        DrawRow(painter, opt, laidOut, textRect);
+        return;
+    }
+    const qreal ratio = painter->device()->devicePixelRatio();
+    const TRowLook look{opt.text,
+                        opt.rect.size(),
+                        ratio,
+                        static_cast<int>(opt.state),
+                        static_cast<int>(opt.features),
+                        static_cast<int>(opt.direction),
+                        static_cast<int>(opt.displayAlignment),
+                        opt.palette.cacheKey(),
+                        opt.font,
+                        below.rgba(),
+                        style};
+    QPixmap* found = FPictures.object(look);
+    if (!found) {
+        auto picture = std::make_unique<QPixmap>(opt.rect.size() * ratio);
+        picture->setDevicePixelRatio(ratio);
+        picture->fill(below);
+        // As the list's painter stands when it asks for the row.
+        QPainter drawing(picture.get());
+        drawing.setPen(painter->pen());
+        drawing.setBrush(painter->brush());
+        drawing.setBackground(painter->background());
+        drawing.setFont(painter->font());
+        drawing.setRenderHints(painter->renderHints());
+        drawing.translate(-opt.rect.topLeft());
+        DrawRow(&drawing, opt, laidOut, textRect);
+        drawing.end();
+        found = picture.get();
+        // The least lately copied goes first: the polled line stays.
+        FPictures.insert(look, picture.release());
+    }
+    painter->drawPixmap(opt.rect.topLeft(), *found);
+}
+
+void TLogRowDelegate::DrawRow(QPainter* painter, QStyleOptionViewItem opt, const TLaidOut& laidOut,
+                              const QRect& textRect) const
+{
+    const QWidget* widget = opt.widget;
+    const QStyle* style = widget ? widget->style() : QApplication::style();
     // The background as the style draws it; the text as it would.
     opt.text.clear();
     style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
@@ -114,6 +164,26 @@ void TLogRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     const QSize box = QSizeF(laidOut.Layout->maximumWidth(), laidOut.Height).toSize();
     laidOut.Layout->draw(painter, QStyle::alignedRect(opt.direction, opt.displayAlignment, box, textRect).topLeft());
     painter->restore();
+}
+
+QColor TLogRowDelegate::SolidBackground(const QStyleOptionViewItem& option)
+{
+    // Beneath a row of a list lies its viewport's own background, filled in
+    // before the rows are drawn; only a plain opaque one can be drawn anew.
+    const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
+    const QWidget* port = view ? view->viewport() : nullptr;
+    if (!port || !port->autoFillBackground())
+        return {};
+    const QBrush brush = port->palette().brush(port->backgroundRole());
+    if (brush.style() != Qt::SolidPattern || brush.color().alpha() != 255)
+        return {};
+    return brush.color();
+}
+
+size_t qHash(const TLogRowDelegate::TRowLook& look, size_t seed)
+{
+    return qHashMulti(seed, look.Text, look.Size.width(), look.Size.height(), look.Ratio, look.State, look.Palette,
+                      look.Below);
 }
 
 QSize TLogRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const

@@ -1,8 +1,12 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QCache>
+#include <QColor>
+#include <QFont>
 #include <QHash>
 #include <QListView>
+#include <QPixmap>
 #include <QTextLayout>
 #include <QStringList>
 #include <QStyledItemDelegate>
@@ -46,6 +50,22 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
+    // What a copied row's picture depends on; another look is another picture.
+    struct TRowLook {
+        QString Text;
+        QSize Size;
+        qreal Ratio;
+        int State;
+        int Features;
+        int Direction;
+        int Alignment;
+        qint64 Palette;
+        QFont Font;
+        QRgb Below;
+        const QStyle* Style;
+        bool operator==(const TRowLook&) const = default;
+    };
+
 private:
     struct TLaidOut {
         QFont Font; // of the view when laid out
@@ -53,11 +73,22 @@ private:
         std::shared_ptr<QTextLayout> Layout; // laid out for Width
         int Width = -1;
         qreal Height = 0;
+        int Paints = 0;
     };
     TLaidOut& Cached(const QStyleOptionViewItem& option, const QModelIndex& index) const;
+    void DrawRow(QPainter* painter, QStyleOptionViewItem opt, const TLaidOut& laidOut, const QRect& textRect) const;
+    // The colour a row of the option's list is drawn over, if a plain one.
+    static QColor SolidBackground(const QStyleOptionViewItem& option);
 
+    // A few lines that repeat; their pictures are as wide as the list.
+    static constexpr int PaintsBeforePicture = 3;
+    static constexpr qsizetype MaxPictures = 16;
+    static constexpr int MaxPictureWidth = 4096;
     mutable QHash<QString, TLaidOut> FCache;
+    mutable QCache<TRowLook, QPixmap> FPictures{MaxPictures};
 };
+
+size_t qHash(const TLogRowDelegate::TRowLook& look, size_t seed = 0);
 
 // The exchange log: it keeps its newest lines as a memo does, and shows them
 // as a read-only list that lays out and shapes only the rows on screen. Lines
