@@ -7,6 +7,7 @@
 #include "port/BCPort.h"
 #include "ui/Application.h"
 #include "ui/ComboBox.h"
+#include "ui/CountPanel.h"
 #include "ui/Dialogs.h"
 #include "ui/LogView.h"
 #include "ui/MaskEdit.h"
@@ -146,7 +147,9 @@ void TForm1::BuildControls()
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(2);
     for (int i = 0; i < 7; ++i) {
-        auto* label = new QLabel(captions[i], panels);
+        // The counts change on every answer: their panels place the digits themselves.
+        const bool count = i == 1 || i == 3 || i == 5;
+        QLabel* label = count ? new ui::TCountPanel(captions[i], panels) : new QLabel(captions[i], panels);
         // A fixed size spares the status bar a new layout for every new count,
         // and an opaque panel repaints alone, without the bar beneath it.
         label->setFixedSize(widths[i], PanelHeight);
