@@ -57,20 +57,12 @@ public:
                               frame->palette.cacheKey()};
         auto found = FPictures.constFind(look);
         if (found == FPictures.cend()) {
-            QPixmap picture(frame->rect.size() * ratio);
-            picture.setDevicePixelRatio(ratio);
-            picture.fill(Qt::transparent);
             QStyleOptionFrame atOrigin = *frame;
             atOrigin.rect.moveTopLeft(QPoint(0, 0));
             // As the edit's own painter stands when it asks for the panel.
-            QPainter drawing(&picture);
-            drawing.setPen(painter->pen());
-            drawing.setBrush(painter->brush());
-            drawing.setBackground(painter->background());
-            drawing.setFont(painter->font());
-            drawing.setRenderHints(painter->renderHints());
-            QProxyStyle::drawPrimitive(element, &atOrigin, &drawing, widget);
-            drawing.end();
+            const QPixmap picture = DrawnPicture(frame->rect.size(), *painter, Qt::transparent, [&](QPainter& drawing) {
+                QProxyStyle::drawPrimitive(element, &atOrigin, &drawing, widget);
+            });
             // Sizes and states of a window's fields are few; palettes that
             // keep changing must not grow the store without end.
             if (FPictures.size() >= MaxPictures)

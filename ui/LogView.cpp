@@ -127,22 +127,14 @@ void TLogRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
                         style};
     QPixmap* found = FPictures.object(look);
     if (!found) {
-        auto picture = std::make_unique<QPixmap>(opt.rect.size() * ratio);
-        picture->setDevicePixelRatio(ratio);
-        picture->fill(below);
         // As the list's painter stands when it asks for the row.
-        QPainter drawing(picture.get());
-        drawing.setPen(painter->pen());
-        drawing.setBrush(painter->brush());
-        drawing.setBackground(painter->background());
-        drawing.setFont(painter->font());
-        drawing.setRenderHints(painter->renderHints());
-        drawing.translate(-opt.rect.topLeft());
-        DrawRow(&drawing, opt, laidOut, textRect);
-        drawing.end();
-        found = picture.get();
-        // The least lately copied goes first: the polled line stays.
-        FPictures.insert(look, picture.release());
+        found = new QPixmap(DrawnPicture(opt.rect.size(), *painter, below, [&](QPainter& drawing) {
+            drawing.translate(-opt.rect.topLeft());
+            DrawRow(&drawing, opt, laidOut, textRect);
+        }));
+        // The least lately copied goes first: the polled line stays. The
+        // store owns the picture from here.
+        FPictures.insert(look, found);
     }
     painter->drawPixmap(opt.rect.topLeft(), *found);
 }

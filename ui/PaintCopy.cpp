@@ -21,4 +21,22 @@ bool CopyLandsAsDrawn(const QPainter& painter)
            painter.compositionMode() == QPainter::CompositionMode_SourceOver;
 }
 
+QPixmap DrawnPicture(QSize size, const QPainter& like, const QColor& background,
+                     const std::function<void(QPainter&)>& draw)
+{
+    const qreal ratio = like.device()->devicePixelRatio();
+    QPixmap picture(size * ratio);
+    picture.setDevicePixelRatio(ratio);
+    picture.fill(background);
+    QPainter drawing(&picture);
+    drawing.setPen(like.pen());
+    drawing.setBrush(like.brush());
+    drawing.setBackground(like.background());
+    drawing.setFont(like.font());
+    drawing.setRenderHints(like.renderHints());
+    draw(drawing);
+    drawing.end();
+    return picture;
+}
+
 } // namespace ui

@@ -1,5 +1,11 @@
 #pragma once
 
+#include <QColor>
+#include <QPixmap>
+#include <QSize>
+
+#include <functional>
+
 class QPainter;
 
 namespace ui {
@@ -8,5 +14,10 @@ namespace ui {
 // pixels as drawing it there: only on whole pixels, with nothing else blended
 // on the way.
 bool CopyLandsAsDrawn(const QPainter& painter);
+
+// A picture of size at like's resolution, filled with background, and drawn
+// by draw with a painter that stands as like stands when it asks for it.
+QPixmap DrawnPicture(QSize size, const QPainter& like, const QColor& background,
+                     const std::function<void(QPainter&)>& draw);
 
 } // namespace ui
