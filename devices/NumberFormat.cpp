@@ -1,5 +1,6 @@
 #include "devices/NumberFormat.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -16,39 +17,55 @@ QString FormatGeneral(double value)
         return QStringLiteral("0"); // negative zero too
 
     // to_chars, unlike printf, never takes the decimal point from the locale.
-    char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
-    const std::string sci(buf, res.ptr);
-    const bool negative = sci.front() == '-';
-    const std::size_t mantStart = negative ? 1 : 0;
-    const std::size_t ePos = sci.find('e');
-    std::string digits;
-    for (std::size_t i = mantStart; i < ePos; ++i)
-        if (sci[i] != '.')
-            digits.push_back(sci[i]);
-    const int exponent = std::stoi(sci.substr(ePos + 1));
-    while (digits.size() > 1 && digits.back() == '0')
-        digits.pop_back();
-    const int n = static_cast<int>(digits.size());
+    // Written into fixed buffers: the counters' tool tip and every Сельта
+    // value come through here on each answer.
+    char sci[32];
+    const auto res = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific, 14);
+    const bool negative = sci[0] == '-';
+    const char* const ePos = std::find(sci, res.ptr, 'e');
+    char digits[16];
+    int n = 0;
+    for (const char* c = sci + (negative ? 1 : 0); c < ePos; ++c)
+        if (*c != '.')
+            digits[n++] = *c;
+    int exponent = 0;
+    std::from_chars(ePos + (ePos[1] == '+' ? 2 : 1), res.ptr, exponent);
+    while (n > 1 && digits[n - 1] == '0')
+        --n;
 
-    std::string out = negative ? "-" : "";
+    char out[48];
+    int length = 0;
+    const auto put = [&](char c) { out[length++] = c; };
+    const auto putDigits = [&](int from, int to) {
+        for (int i = from; i < to; ++i)
+            put(digits[i]);
+    };
+    if (negative)
+        put('-');
     if (exponent < -4 || exponent >= 15) {
-        out += digits[0];
-        if (n > 1)
-            out += ',' + digits.substr(1);
-        out += 'E' + std::to_string(exponent);
+        put(digits[0]);
+        if (n > 1) {
+            put(',');
+            putDigits(1, n);
+        }
+        put('E');
+        length = static_cast<int>(std::to_chars(out + length, out + sizeof out, exponent).ptr - out);
     } else if (exponent >= 0) {
-        const int intLen = exponent + 1;
-        if (n <= intLen) {
-            out += digits + std::string(static_cast<std::size_t>(intLen - n), '0');
-        } else {
-            out += digits.substr(0, static_cast<std::size_t>(intLen)) + ',' +
-                   digits.substr(static_cast<std::size_t>(intLen));
+        const int intLength = exponent + 1;
+        for (int i = 0; i < intLength; ++i)
+            put(i < n ? digits[i] : '0');
+        if (n > intLength) {
+            put(',');
+            putDigits(intLength, n);
         }
     } else {
-        out += "0," + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+        put('0');
+        put(',');
+        for (int i = 1; i < -exponent; ++i)
+            put('0');
+        putDigits(0, n);
     }
-    return QString::fromLatin1(out.c_str());
+    return QString::fromLatin1(out, length);
 }
 
 std::optional<double> ParseNumber(const QString& text)
