@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include <utility>
+
 namespace ui {
 
 int TLogModel::rowCount(const QModelIndex& parent) const
@@ -105,11 +107,16 @@ void TLogRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
         laidOut.Width = textRect.width();
     }
     // A line that comes again and again (the same request, polled) is drawn
-    // once over the list's own background and then copied; a line seen once
-    // is drawn directly, as a copy of it would cost more.
+    // once over the list's own background and then copied. A line seen once,
+    // or one that comes back only after as many other rows as pictures are
+    // kept (a measured value that wanders), is drawn directly: its picture
+    // would have made way for others before it came back, and taking one
+    // costs more than drawing the line.
+    const quint64 previous = std::exchange(laidOut.LastPaint, ++FRowPaints);
+    const bool comesBackSoon =
+        ++laidOut.Paints >= PaintsBeforePicture && FRowPaints - previous <= static_cast<quint64>(MaxPictures);
     const QColor below = SolidBackground(opt);
-    if (!below.isValid() || !CopyLandsAsDrawn(*painter) || opt.rect.width() > MaxPictureWidth ||
-        ++laidOut.Paints < PaintsBeforePicture) {
+    if (!comesBackSoon || !below.isValid() || !CopyLandsAsDrawn(*painter) || opt.rect.width() > MaxPictureWidth) {
         DrawRow(painter, opt, laidOut, textRect);
         return;
     }

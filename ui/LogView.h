@@ -49,6 +49,8 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    // Pictures of rows kept for copying.
+    qsizetype Pictures() const { return FPictures.size(); }
 
     // What a copied row's picture depends on; another look is another picture.
     struct TRowLook {
@@ -74,6 +76,7 @@ private:
         int Width = -1;
         qreal Height = 0;
         int Paints = 0;
+        quint64 LastPaint = 0; // the row paint it was last drawn in
     };
     TLaidOut& Cached(const QStyleOptionViewItem& option, const QModelIndex& index) const;
     void DrawRow(QPainter* painter, QStyleOptionViewItem opt, const TLaidOut& laidOut, const QRect& textRect) const;
@@ -86,6 +89,7 @@ private:
     static constexpr int MaxPictureWidth = 4096;
     mutable QHash<QString, TLaidOut> FCache;
     mutable QCache<TRowLook, QPixmap> FPictures{MaxPictures};
+    mutable quint64 FRowPaints = 0;
 };
 
 size_t qHash(const TLogRowDelegate::TRowLook& look, size_t seed = 0);

@@ -130,6 +130,61 @@ TEST(LogView, RowsLookAsTheStyledDelegateDrawsThem)
         }
 }
 
+// Only a line that comes back before as many other rows as pictures are kept
+// gets a picture: a polled request does, answers whose values wander do not,
+// since each picture would be pushed out before its line came back.
+TEST(LogView, PicturesOnlyForLinesThatComeBackSoon)
+{
+    const auto cycle = [](const QString& prefix, int lines, int rounds, const QString& between = {}) {
+        QStringList order;
+        for (int round = 0; round < rounds; ++round)
+            for (int line = 0; line < lines; ++line) {
+                if (!between.isEmpty())
+                    order.append(between);
+                order.append(prefix + QString::number(line));
+            }
+        return order;
+    };
+    struct Row {
+        const char* Name;
+        QStringList Painted; // lines, in the order their rows are drawn
+        qsizetype Pictures;
+    };
+    const Row rows[] = {
+        {"one line four times", {"a", "a", "a", "a"}, 1},
+        {"one line twice", {"a", "a"}, 0},
+        {"two lines in turn", cycle("a", 2, 4), 2},
+        {"sixteen lines in turn", cycle("a", 16, 4), 16},
+        {"seventeen lines in turn", cycle("a", 17, 4), 0},
+        {"a polled request between forty answers", cycle("~001T", 40, 3, "#SLT001T"), 1},
+        {"a polled request between eight answers", cycle("~001T", 8, 3, "#SLT001T"), 9},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Name);
+        ui::TLogView log;
+        log.resize(400, 120);
+        log.setMaximumBlockCount(1000);
+        QStringList distinct = row.Painted;
+        distinct.removeDuplicates();
+        for (const QString& line : distinct)
+            log.appendPlainText(line);
+        log.toPlainText();
+        QStyleOptionViewItem option;
+        option.initFrom(&log);
+        option.widget = &log;
+        option.rect = QRect(0, 0, 400, 16);
+        option.textElideMode = log.textElideMode();
+        option.state |= QStyle::State_Enabled | QStyle::State_Active;
+        QImage image(400, 16, QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&image);
+        for (const QString& line : row.Painted) {
+            const QModelIndex index = log.model()->index(static_cast<int>(distinct.indexOf(line)), 0);
+            log.itemDelegate()->paint(&painter, option, index);
+        }
+        EXPECT_EQ(static_cast<const ui::TLogRowDelegate*>(log.itemDelegate())->Pictures(), row.Pictures);
+    }
+}
+
 // A full log whose texts move up shows exactly what a log freshly given the
 // same lines shows, at the bottom or scrolled back, after shifts of one row,
 // of several, of more than fit, with part of it waiting to be repainted, and
