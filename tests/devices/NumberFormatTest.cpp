@@ -37,7 +37,7 @@ TEST(FormatGeneral, ExponentFormForTinyAndHugeMagnitudes)
     EXPECT_EQ(FormatGeneral(0.00009999), "9,999E-5");
     EXPECT_EQ(FormatGeneral(1e20), "1E20");
     EXPECT_EQ(FormatGeneral(123456789012345.0), "123456789012345");
-    // The widest texts: three-digit exponents and fifteen digits.
+    // The widest texts (three-digit exponents, fifteen digits) and the edges of the fixed form.
     EXPECT_EQ(FormatGeneral(-1.7976931348623157e308), "-1,79769313486232E308");
     EXPECT_EQ(FormatGeneral(4.9406564584124654e-324), "4,94065645841247E-324");
     EXPECT_EQ(FormatGeneral(-0.000123456789012345), "-0,000123456789012345");

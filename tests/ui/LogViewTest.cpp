@@ -82,6 +82,22 @@ TEST(LogView, FullLogShiftsTextsInPlaceUnlessARowIsPicked)
     }
 }
 
+namespace {
+
+// A row of the log as the list asks its delegate to draw it, width by height.
+QStyleOptionViewItem RowOption(const ui::TLogView& log, int width, int height)
+{
+    QStyleOptionViewItem option;
+    option.initFrom(&log);
+    option.widget = &log;
+    option.rect = QRect(0, 0, width, height);
+    option.textElideMode = log.textElideMode();
+    option.state |= QStyle::State_Enabled | QStyle::State_Active;
+    return option;
+}
+
+} // namespace
+
 // The cached rows look exactly as the styled delegate draws them, in the
 // window's font and others, in rows of even and odd height.
 TEST(LogView, RowsLookAsTheStyledDelegateDrawsThem)
@@ -105,12 +121,7 @@ TEST(LogView, RowsLookAsTheStyledDelegateDrawsThem)
             for (int row = 0; row < 4; ++row) {
                 SCOPED_TRACE(row);
                 const QModelIndex index = log.model()->index(row, 0);
-                QStyleOptionViewItem option;
-                option.initFrom(&log);
-                option.widget = &log;
-                option.rect = QRect(0, 0, 400, height);
-                option.textElideMode = log.textElideMode();
-                option.state |= QStyle::State_Enabled | QStyle::State_Active;
+                QStyleOptionViewItem option = RowOption(log, 400, height);
                 if (row == 1)
                     option.state |= QStyle::State_Selected;
                 const auto draw = [&](const QAbstractItemDelegate& delegate) {
@@ -169,12 +180,7 @@ TEST(LogView, PicturesOnlyForLinesThatComeBackSoon)
         for (const QString& line : distinct)
             log.appendPlainText(line);
         log.toPlainText();
-        QStyleOptionViewItem option;
-        option.initFrom(&log);
-        option.widget = &log;
-        option.rect = QRect(0, 0, 400, 16);
-        option.textElideMode = log.textElideMode();
-        option.state |= QStyle::State_Enabled | QStyle::State_Active;
+        const QStyleOptionViewItem option = RowOption(log, 400, 16);
         QImage image(400, 16, QImage::Format_ARGB32_Premultiplied);
         QPainter painter(&image);
         for (const QString& line : row.Painted) {
