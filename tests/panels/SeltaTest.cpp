@@ -3,6 +3,7 @@
 #include "ui/MaskEdit.h"
 
 #include "support/FakeHost.h"
+#include "support/ImageDifference.h"
 #include "support/Frames.h"
 #include "support/LayoutCheck.h"
 #include "support/MessageRecorder.h"
@@ -108,6 +109,27 @@ TEST_F(Selta, DisplayKeepsItsTextUntilTheNextStatus)
     EXPECT_EQ(Host.Sent.last(), kPoll);
     Respond(kStatusExample);
     EXPECT_EQ(Panel->Edit1->text(), "8,16  кг/см");
+}
+
+// The value fields skip text shaping, which is cheaper; every kind of text
+// they can show must look as shaped text does, or a value would look different.
+TEST_F(Selta, ValuesLookAsShapedText)
+{
+    const char* texts[] = {"2,48  мА",   "-0,0  МПа", "8,16  кг/см", "81,6  м", "1E16  мА",
+                           "-INF  МПа", "NAN  кг/см", "INF  м",      "- - - -", "9999  мА"};
+    for (QLineEdit* field : {Panel->Edit1, Panel->Edit2}) {
+        const QFont unshaped = field->font();
+        QFont shaped = unshaped;
+        shaped.setStyleStrategy(QFont::PreferDefault);
+        for (const char* text : texts) {
+            SCOPED_TRACE(text);
+            field->setText(QString::fromUtf8(text));
+            const QImage drawn = field->grab().toImage();
+            field->setFont(shaped);
+            EXPECT_EQ(LargestDifference(drawn, field->grab().toImage()), 0);
+            field->setFont(unshaped);
+        }
+    }
 }
 
 TEST_F(Selta, ShortOrGarbledAnswersChangeNothingAndPollingGoesOn)
