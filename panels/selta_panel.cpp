@@ -88,7 +88,7 @@ TSelta::TSelta(TPanelHost& host, QWidget* parent) : TDevicePanel(devices::TDevic
     Label4 = named(new QLabel(QStringLiteral("Разгерметизация"), GroupBox2), "Label4");
     // A value is digits, a comma and a unit, which this font draws the same
     // with or without shaping: a new value, on every answer, is then laid out
-    // at two thirds of the cost.
+    // at about half the cost.
     QFont valueFont = PanelFont(14, true);
     valueFont.setStyleStrategy(QFont::PreferNoShaping);
     const int valueWidth = QFontMetrics(valueFont).horizontalAdvance(QStringLiteral("-0,00  кг/см")) + 24;

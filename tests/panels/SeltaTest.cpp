@@ -3,8 +3,8 @@
 #include "ui/MaskEdit.h"
 
 #include "support/FakeHost.h"
-#include "support/ImageDifference.h"
 #include "support/Frames.h"
+#include "support/ImageDifference.h"
 #include "support/LayoutCheck.h"
 #include "support/MessageRecorder.h"
 
